@@ -1,0 +1,68 @@
+#pragma once
+
+#include "velmora/Export.h"
+
+#include <osg/Group>
+#include <osg/Vec3d>
+#include <osg/ref_ptr>
+#include <osgViewer/GraphicsWindow>
+#include <osgViewer/Viewer>
+
+namespace velmora::application {
+
+// The host application: one single-threaded OSG viewer drawing into an
+// embedded graphics window, the scene root, and the camera positions that
+// plugins exchange with it. Every position is a terrain-local point in
+// metres, which is also the scene's world frame.
+//
+// Exactly one Application is current at a time: the one constructed last
+// and not yet destroyed.
+class VELMORA_EXPORT Application
+{
+public:
+    // The current application, or null when none exists.
+    static Application* instance();
+
+    // Sets up the viewer, a window of width x height pixels, a perspective
+    // camera looking along +y from the origin and an empty scene root.
+    Application(int width = 800, int height = 600);
+    virtual ~Application();
+
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    osgViewer::Viewer* getViewer() const;
+    osg::ref_ptr<osgViewer::GraphicsWindowEmbedded> getGraphicsWindow() const;
+    osg::ref_ptr<osg::Group> getSceneData() const;
+
+    // The camera's start position (its eye).
+    virtual osg::Vec3d getStartPosition();
+    // Moves the camera eye to position, keeping the direction it looks in.
+    virtual void warpToPosition(const osg::Vec3d& position);
+    // Moves the camera back to its start view.
+    virtual void warpToStart();
+    // Whether the last mouse press hit the terrain.
+    virtual bool hasTerrainPointUnderMouse() const;
+    // The terrain point under the mouse at the last press; all three
+    // elements are NaN when that press hit nothing.
+    virtual osg::Vec3d& getTerrainPointUnderMouse();
+
+    // The start view: the camera goes there now and on every warpToStart.
+    void setStartView(const osg::Vec3d& eye, const osg::Vec3d& center, const osg::Vec3d& up);
+    // Records the terrain point under the mouse for the press being handled.
+    void setTerrainPointUnderMouse(const osg::Vec3d& point);
+    void clearTerrainPointUnderMouse();
+    // Resizes the window, the camera's viewport and its projection.
+    void resize(int width, int height);
+
+private:
+    void applyView(const osg::Matrixd& viewMatrix);
+
+    osg::ref_ptr<osgViewer::Viewer> viewer;
+    osg::ref_ptr<osgViewer::GraphicsWindowEmbedded> window;
+    osg::ref_ptr<osg::Group> sceneRoot;
+    osg::Matrixd startView;
+    osg::Vec3d terrainPointUnderMouse;
+};
+
+} // namespace velmora::application

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "velmora/Export.h"
+
+#include <gmtl/Vec.h>
+#include <osg/Referenced>
+#include <osg/ref_ptr>
+
+#include <memory>
+
+namespace velmora::terrain {
+
+// The terrain's georeference: a local east-north-up Cartesian frame (x east,
+// y north, z up, metres) on the WGS84 ellipsoid, tangent at an origin given
+// as latitude, longitude (degrees) and height (metres). This frame is the
+// world frame of the host's 3D scene.
+class VELMORA_EXPORT TerrainManager : public osg::Referenced
+{
+public:
+    // The process-wide manager, created on first use with its origin at
+    // latitude 0, longitude 0, height 0.
+    static osg::ref_ptr<TerrainManager> instance();
+
+    void setOrigin(double latitude, double longitude, double height);
+    double getOriginLatitude() const;
+    double getOriginLongitude() const;
+    double getOriginHeight() const;
+
+    // in: (latitude, longitude, elevation); out: terrain-local (x, y, z).
+    void convertGdcToTerrainLocal(const gmtl::Vec<double, 3>& gdc, gmtl::Vec<double, 3>& local) const;
+    // in: terrain-local (x, y, z); out: geocentric (x, y, z).
+    void convertTerrainLocalToGcc(const gmtl::Vec<double, 3>& local, gmtl::Vec<double, 3>& gcc) const;
+    // in: geocentric (x, y, z); out: terrain-local (x, y, z).
+    void convertGccToTerrainLocal(const gmtl::Vec<double, 3>& gcc, gmtl::Vec<double, 3>& local) const;
+    // in: terrain-local (x, y, z); out: (longitude, latitude, elevation) --
+    // note the order, longitude first.
+    void convertTerrainLocalToGdc(const gmtl::Vec<double, 3>& local, gmtl::Vec<double, 3>& gdc) const;
+
+protected:
+    TerrainManager();
+    ~TerrainManager() override;
+
+private:
+    struct Frame;
+    std::unique_ptr<Frame> frame;
+};
+
+} // namespace velmora::terrain
