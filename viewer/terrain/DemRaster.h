@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace velmora::viewer {
+
+// Elevations sampled from a DEM at the centres of a regular subset of its
+// pixels, each with its WGS84 position.
+struct DemSamples
+{
+    int columns = 0; // samples per row
+    int rows = 0;    // number of rows, in the raster's row order
+    int stride = 1;  // raster pixels between neighbouring samples
+    // Row-major, columns * rows each: degrees, degrees, metres.
+    std::vector<double> latitudes;
+    std::vector<double> longitudes;
+    std::vector<double> elevations;
+    // How many samples were nodata and got filled in.
+    int filledSamples = 0;
+};
+
+// Reads band 1 of any raster GDAL opens (GeoTIFF, SRTM .hgt, ...), keeping
+// every stride-th pixel so neither side exceeds maxVerticesPerSide samples,
+// and places each kept pixel centre on WGS84 through the raster's own
+// geotransform and spatial reference (OGR does the projection maths; datum
+// shifts are whatever PROJ knows for the source CRS).
+//
+// Elevations are taken as metres above the ellipsoid: a DEM referred to the
+// geoid is therefore off by the local geoid undulation (tens of metres),
+// which keeps the terrain self-consistent but not survey-exact.
+//
+// Nodata (the band's nodata value, or NaN) is filled with the mean of the
+// valid neighbouring samples, or the lowest valid elevation where a sample
+// has none, so the mesh has no holes for picking to fall through.
+//
+// Returns std::nullopt with a readable reason in error when the file is
+// missing, is not a raster GDAL reads, is smaller than 2 x 2 pixels, lacks a
+// geotransform or spatial reference, uses a CRS that cannot be transformed
+// to WGS84, or holds no valid elevation at all.
+std::optional<DemSamples> readDemSamples(const QString& path, int maxVerticesPerSide, QString& error);
+
+} // namespace velmora::viewer

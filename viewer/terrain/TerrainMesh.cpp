@@ -1,0 +1,118 @@
+#include "TerrainMesh.h"
+
+#include "ElevationColorRamp.h"
+
+#include <osg/Geode>
+#include <osg/Geometry>
+#include <osg/KdTree>
+#include <osg/Material>
+#include <osg/PrimitiveSet>
+#include <osg/StateSet>
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+
+namespace velmora::viewer {
+
+namespace {
+
+// Sign of the grid's handedness seen from above: +1 when (next column) x
+// (next row) points up, -1 when rows run the other way.
+float gridOrientation(const TerrainGrid& grid)
+{
+    const osg::Vec3& origin = grid.positions[0];
+    const osg::Vec3 alongRow = grid.positions[1] - origin;
+    const osg::Vec3 alongColumn = grid.positions[static_cast<std::size_t>(grid.columns)] - origin;
+    return (alongRow ^ alongColumn).z() >= 0.0f ? 1.0f : -1.0f;
+}
+
+osg::ref_ptr<osg::Vec3Array> computeNormals(const TerrainGrid& grid, float orientation)
+{
+    const auto at = [&grid](int c, int r) -> const osg::Vec3& {
+        return grid.positions[static_cast<std::size_t>(r) * static_cast<std::size_t>(grid.columns) +
+                              static_cast<std::size_t>(c)];
+    };
+    osg::ref_ptr<osg::Vec3Array> normals = new osg::Vec3Array;
+    normals->reserve(grid.positions.size());
+    for (int r = 0; r < grid.rows; ++r) {
+        for (int c = 0; c < grid.columns; ++c) {
+            // Central differences, one-sided at the edges.
+            const osg::Vec3 dc = at(std::min(c + 1, grid.columns - 1), r) - at(std::max(c - 1, 0), r);
+            const osg::Vec3 dr = at(c, std::min(r + 1, grid.rows - 1)) - at(c, std::max(r - 1, 0));
+            osg::Vec3 n = (dc ^ dr) * orientation;
+            if (n.normalize() == 0.0f) {
+                n.set(0.0f, 0.0f, 1.0f);
+            }
+            normals->push_back(n);
+        }
+    }
+    return normals;
+}
+
+osg::ref_ptr<osg::DrawElementsUInt> buildTriangles(const TerrainGrid& grid, float orientation)
+{
+    osg::ref_ptr<osg::DrawElementsUInt> triangles = new osg::DrawElementsUInt(GL_TRIANGLES);
+    triangles->reserve(static_cast<std::size_t>(grid.columns - 1) * static_cast<std::size_t>(grid.rows - 1) * 6);
+    const auto columns = static_cast<unsigned>(grid.columns);
+    for (unsigned r = 0; r + 1 < static_cast<unsigned>(grid.rows); ++r) {
+        for (unsigned c = 0; c + 1 < columns; ++c) {
+            const unsigned a = r * columns + c;
+            const unsigned b = a + 1;
+            const unsigned d = a + columns;
+            const unsigned e = d + 1;
+            const std::array<unsigned, 6> quad =
+                orientation > 0.0f ? std::array<unsigned, 6>{a, b, e, a, e, d} : std::array<unsigned, 6>{a, e, b, a, d, e};
+            triangles->insert(triangles->end(), quad.begin(), quad.end());
+        }
+    }
+    return triangles;
+}
+
+} // namespace
+
+osg::ref_ptr<osg::Geode> buildTerrainMesh(const TerrainGrid& grid, const ElevationColorRamp& ramp)
+{
+    const std::size_t count = static_cast<std::size_t>(std::max(grid.columns, 0)) *
+                              static_cast<std::size_t>(std::max(grid.rows, 0));
+    if (grid.columns < 2 || grid.rows < 2 || grid.positions.size() != count || grid.elevations.size() != count) {
+        return nullptr;
+    }
+    const float orientation = gridOrientation(grid);
+
+    osg::ref_ptr<osg::Vec3Array> vertices = new osg::Vec3Array(grid.positions.begin(), grid.positions.end());
+    osg::ref_ptr<osg::Vec4Array> colors = new osg::Vec4Array;
+    colors->reserve(count);
+    for (double elevation : grid.elevations) {
+        colors->push_back(ramp.colorAt(elevation));
+    }
+
+    osg::ref_ptr<osg::Geometry> geometry = new osg::Geometry;
+    geometry->setName("terrain");
+    geometry->setUseDisplayList(false);
+    geometry->setUseVertexBufferObjects(true);
+    geometry->setVertexArray(vertices);
+    geometry->setNormalArray(computeNormals(grid, orientation), osg::Array::BIND_PER_VERTEX);
+    geometry->setColorArray(colors, osg::Array::BIND_PER_VERTEX);
+    geometry->addPrimitiveSet(buildTriangles(grid, orientation));
+
+    // Lit, with the vertex colours driving ambient and diffuse so the
+    // hypsometric tints survive the viewer's light.
+    osg::StateSet* state = geometry->getOrCreateStateSet();
+    osg::ref_ptr<osg::Material> material = new osg::Material;
+    material->setColorMode(osg::Material::AMBIENT_AND_DIFFUSE);
+    material->setSpecular(osg::Material::FRONT_AND_BACK, osg::Vec4(0.0f, 0.0f, 0.0f, 1.0f));
+    state->setAttributeAndModes(material, osg::StateAttribute::ON);
+    state->setMode(GL_LIGHTING, osg::StateAttribute::ON);
+    state->setMode(GL_CULL_FACE, osg::StateAttribute::OFF);
+
+    osg::ref_ptr<osg::Geode> geode = new osg::Geode;
+    geode->setName("terrain");
+    geode->addDrawable(geometry);
+
+    osg::ref_ptr<osg::KdTreeBuilder> kdTreeBuilder = new osg::KdTreeBuilder;
+    geode->accept(*kdTreeBuilder);
+    return geode;
+}
+
+} // namespace velmora::viewer
