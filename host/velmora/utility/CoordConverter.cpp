@@ -1,41 +1,337 @@
 #include "velmora/utility/CoordConverter.h"
 
-#include <limits>
+#include <GeographicLib/Geocentric.hpp>
+#include <GeographicLib/MGRS.hpp>
+#include <GeographicLib/UTMUPS.hpp>
 
-// Placeholder until the GeographicLib-based implementation lands.
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstring>
+#include <limits>
+#include <vector>
+
 namespace velmora::utility {
 
 namespace {
-const double nan = std::numeric_limits<double>::quiet_NaN();
+
+using GeographicLib::UTMUPS;
+
+constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+
+// MGRS latitude bands from 80S upwards, 8 degrees each; I and O are left out
+// so they cannot be mistaken for digits.
+constexpr char utmBands[] = "CDEFGHJKLMNPQRSTUVWX";
+constexpr int bandCount = sizeof(utmBands) - 1;
+
+// The UTM false northing of the southern hemisphere: the same point has
+// northing n in the southern convention and n - 10,000 km in the northern.
+constexpr double southernFalseNorthing = 10'000'000.0;
+
+// UPS false easting: the 0/180 meridian line, which splits A from B and Y
+// from Z.
+constexpr double upsFalseEasting = 2'000'000.0;
+
+constexpr unsigned int maxMgrsPrecision = 11;
+
+enum class Hemisphere { none, north, south };
+
+char toUpper(char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-void CoordConverter::convertGccToGdc(double, double, double, double& latitude, double& longitude, double& elevation)
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool isLetter(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool isUtmBand(char band)
+{
+    band = toUpper(band);
+    return band != '\0' && std::strchr(utmBands, band) != nullptr;
+}
+
+bool isUpsBand(char band)
+{
+    band = toUpper(band);
+    return band == 'A' || band == 'B' || band == 'Y' || band == 'Z';
+}
+
+// The hemisphere a zone/band pair stands for, or none when the band is no
+// letter of that zone's kind (UTM bands for zones 1..60, polar ones for 0).
+Hemisphere hemisphereOf(unsigned int zone, char band)
+{
+    band = toUpper(band);
+    if (zone == UTMUPS::UPS) {
+        if (!isUpsBand(band))
+            return Hemisphere::none;
+        return (band == 'Y' || band == 'Z') ? Hemisphere::north : Hemisphere::south;
+    }
+    if (zone > static_cast<unsigned int>(UTMUPS::MAXZONE) || !isUtmBand(band))
+        return Hemisphere::none;
+    return band >= 'N' ? Hemisphere::north : Hemisphere::south;
+}
+
+// Callers pass only latitudes in UTM's range [-80, 84); the clamp keeps X
+// for 80..84 and guards the boundaries against rounding.
+char utmBandFor(double latitude)
+{
+    const int index = static_cast<int>(std::floor((latitude + 80.0) / 8.0));
+    return utmBands[std::clamp(index, 0, bandCount - 1)];
+}
+
+bool fail(std::string& error, const char* reason)
+{
+    error = reason;
+    return false;
+}
+
+bool fail(std::string& error, const std::string& reason)
+{
+    error = reason;
+    return false;
+}
+
+bool readMgrs(unsigned int zone, char band, const std::string& mgrs, unsigned int& zoneOut, double& easting,
+              double& northing, std::string& error)
+{
+    // Squeeze out whitespace, remembering where it was: it may only separate
+    // groups, so "33TWN 84683 12345" is read but "33TWN 8468 312345" (which
+    // looks like an easting of 8468) is refused rather than silently re-split.
+    std::string text;
+    std::vector<std::size_t> gaps;
+    bool gapPending = false;
+    for (const char c : mgrs) {
+        if (isSpace(c)) {
+            gapPending = !text.empty();
+            continue;
+        }
+        if (!isLetter(c) && !isDigit(c))
+            return fail(error, "An MGRS reference has only letters, digits and spaces");
+        if (gapPending) {
+            gaps.push_back(text.size());
+            gapPending = false;
+        }
+        text += toUpper(c);
+    }
+    if (text.empty())
+        return fail(error, "Enter an MGRS reference");
+
+    std::size_t pos = 0;
+    while (pos < text.size() && isDigit(text[pos]))
+        ++pos;
+    const std::size_t zoneDigits = pos;
+    while (pos < text.size() && isLetter(text[pos]))
+        ++pos;
+    const std::size_t letterCount = pos - zoneDigits;
+    const std::size_t digitsStart = pos;
+    for (; pos < text.size(); ++pos) {
+        if (!isDigit(text[pos]))
+            return fail(error, "Letters must come before the easting and northing digits");
+    }
+    const std::size_t digitCount = text.size() - digitsStart;
+    const std::string letters = text.substr(zoneDigits, letterCount);
+
+    if (letters.find_first_of("IO") != std::string::npos)
+        return fail(error, "MGRS does not use the letters I and O");
+
+    // Where whitespace may stand in the squeezed text, and the full reference
+    // handed to GeographicLib.
+    std::vector<std::size_t> groupBreaks;
+    std::string full;
+    if (zoneDigits > 0) {
+        const int referenceZone = zoneDigits <= 2 ? std::stoi(text.substr(0, zoneDigits)) : 0;
+        if (referenceZone < UTMUPS::MINUTMZONE || referenceZone > UTMUPS::MAXUTMZONE)
+            return fail(error, "The zone number must be from 1 to 60");
+        if (letterCount == 0)
+            return fail(error, "A latitude band letter must follow the zone number");
+        if (!isUtmBand(letters[0]))
+            return fail(error, std::string(1, letters[0]) + " is not a latitude band letter (C to X)");
+        if (letterCount == 1)
+            return fail(error, "Add the two letters of the 100 km square after the band letter");
+        if (letterCount != 3)
+            return fail(error, "After the zone number come a band letter and the two letters of the 100 km square");
+        groupBreaks = {zoneDigits, zoneDigits + 1, zoneDigits + 3};
+        full = text;
+    } else if (letterCount == 3) {
+        if (isUtmBand(letters[0]))
+            return fail(error, "Add the zone number before the band letter");
+        if (!isUpsBand(letters[0]))
+            return fail(error, std::string(1, letters[0]) + " is not a band letter");
+        groupBreaks = {1, 3};
+        full = text;
+    } else if (letterCount == 2) {
+        if (zone < static_cast<unsigned int>(UTMUPS::MINUTMZONE) ||
+            zone > static_cast<unsigned int>(UTMUPS::MAXUTMZONE) || !isUtmBand(band))
+            return fail(error, "The reference has no zone; add the zone number and band, e.g. 33T");
+        groupBreaks = {2};
+        full = std::to_string(zone) + toUpper(band) + text;
+    } else if (letterCount == 1 && isUpsBand(letters[0])) {
+        return fail(error, "Add the two letters of the 100 km square after the band letter");
+    } else if (letterCount < 3) {
+        return fail(error, "The 100 km square needs exactly two letters");
+    } else {
+        return fail(error, "Too many letters in the reference");
+    }
+
+    if (digitCount % 2 != 0)
+        return fail(error, "The easting and northing need the same number of digits");
+    if (digitCount > 2 * maxMgrsPrecision)
+        return fail(error, "Too many digits: at most 11 each for easting and northing");
+    groupBreaks.push_back(digitsStart + digitCount / 2);
+    for (const std::size_t gap : gaps) {
+        if (std::find(groupBreaks.begin(), groupBreaks.end(), gap) == groupBreaks.end())
+            return fail(error, "Spaces may only separate the zone, the 100 km square, the easting and the northing");
+    }
+
+    int referenceZone = 0;
+    bool northp = false;
+    double x = nan;
+    double y = nan;
+    int precision = 0;
+    try {
+        // centerp = false: the south-west corner of the cell is the point as
+        // written, which is what a panel echoing the user's input must show.
+        GeographicLib::MGRS::Reverse(full, referenceZone, northp, x, y, precision, false);
+    } catch (const GeographicLib::GeographicErr&) {
+        // Everything syntactic is checked above, so what GeographicLib still
+        // refuses is a square letter pair that does not exist in the zone.
+        const std::size_t squareStart = full.size() - digitCount - 2;
+        return fail(error, "The 100 km square " + full.substr(squareStart, 2) + " is not in grid zone " +
+                               full.substr(0, squareStart));
+    }
+
+    if (referenceZone != UTMUPS::UPS && isUtmBand(band)) {
+        const bool callerNorth = toUpper(band) >= 'N';
+        if (callerNorth && !northp)
+            y -= southernFalseNorthing;
+        else if (!callerNorth && northp)
+            y += southernFalseNorthing;
+    }
+
+    zoneOut = static_cast<unsigned int>(referenceZone);
+    easting = x;
+    northing = y;
+    error.clear();
+    return true;
+}
+
+} // namespace
+
+void CoordConverter::convertGccToGdc(double x, double y, double z, double& latitude, double& longitude,
+                                     double& elevation)
 {
     latitude = longitude = elevation = nan;
+    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z))
+        return;
+    try {
+        double lat = nan;
+        double lon = nan;
+        double h = nan;
+        GeographicLib::Geocentric::WGS84().Reverse(x, y, z, lat, lon, h);
+        latitude = lat;
+        longitude = lon;
+        elevation = h;
+    } catch (...) {
+        latitude = longitude = elevation = nan;
+    }
 }
 
-void CoordConverter::convertGdcToUtm(double, double, unsigned int& zone, char& band, double& easting, double& northing)
+void CoordConverter::convertGdcToUtm(double latitude, double longitude, unsigned int& zone, char& band,
+                                     double& easting, double& northing)
 {
     zone = 0;
     band = '\0';
     easting = northing = nan;
+    if (!std::isfinite(latitude) || !std::isfinite(longitude) || std::fabs(latitude) > 90.0)
+        return;
+    try {
+        int z = UTMUPS::INVALID;
+        bool northp = false;
+        double x = nan;
+        double y = nan;
+        UTMUPS::Forward(latitude, longitude, z, northp, x, y);
+        char letter = '\0';
+        if (z == UTMUPS::UPS) {
+            const bool west = x < upsFalseEasting;
+            letter = northp ? (west ? 'Y' : 'Z') : (west ? 'A' : 'B');
+        } else if (z >= UTMUPS::MINUTMZONE && z <= UTMUPS::MAXUTMZONE) {
+            letter = utmBandFor(latitude);
+        } else {
+            return;
+        }
+        zone = static_cast<unsigned int>(z);
+        band = letter;
+        easting = x;
+        northing = y;
+    } catch (...) {
+        zone = 0;
+        band = '\0';
+        easting = northing = nan;
+    }
 }
 
-void CoordConverter::convertUtmToGdc(unsigned int, char, double, double, double& latitude, double& longitude)
+void CoordConverter::convertUtmToGdc(unsigned int zone, char band, double easting, double northing,
+                                     double& latitude, double& longitude)
 {
     latitude = longitude = nan;
+    const Hemisphere hemisphere = hemisphereOf(zone, band);
+    if (hemisphere == Hemisphere::none || !std::isfinite(easting) || !std::isfinite(northing))
+        return;
+    try {
+        double lat = nan;
+        double lon = nan;
+        UTMUPS::Reverse(static_cast<int>(zone), hemisphere == Hemisphere::north, easting, northing, lat, lon);
+        latitude = lat;
+        longitude = lon;
+    } catch (...) {
+        latitude = longitude = nan;
+    }
 }
 
-std::string CoordConverter::convertUtmToMgrs(double, double, unsigned int, char, unsigned int)
+std::string CoordConverter::convertUtmToMgrs(double easting, double northing, unsigned int zone, char band,
+                                             unsigned int precision)
 {
-    return {};
+    const Hemisphere hemisphere = hemisphereOf(zone, band);
+    if (hemisphere == Hemisphere::none || !std::isfinite(easting) || !std::isfinite(northing))
+        return {};
+    try {
+        std::string mgrs;
+        GeographicLib::MGRS::Forward(static_cast<int>(zone), hemisphere == Hemisphere::north, easting, northing,
+                                     static_cast<int>(std::min(precision, maxMgrsPrecision)), mgrs);
+        // GeographicLib's marker for an invalid input, not a reference.
+        if (mgrs.compare(0, 3, "INV") == 0)
+            return {};
+        return mgrs;
+    } catch (...) {
+        return {};
+    }
 }
 
-bool CoordConverter::convertMgrsToUtm(unsigned int, char, const std::string&, unsigned int&, double&, double&,
-                                      std::string& error)
+bool CoordConverter::convertMgrsToUtm(unsigned int zone, char band, const std::string& mgrs, unsigned int& zoneOut,
+                                      double& easting, double& northing, std::string& error)
 {
-    error = "not implemented";
-    return false;
+    try {
+        return readMgrs(zone, band, mgrs, zoneOut, easting, northing, error);
+    } catch (...) {
+        // Only allocation failures get here; the message may fail too.
+        try {
+            error = "Could not read the MGRS reference";
+        } catch (...) {
+        }
+        return false;
+    }
 }
 
 } // namespace velmora::utility
