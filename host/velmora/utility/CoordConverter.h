@@ -24,7 +24,7 @@ class VELMORA_EXPORT CoordConverter
 public:
     // Geocentric (earth-centred, earth-fixed; metres) to latitude, longitude
     // (degrees, longitude in [-180, 180]) and height above the ellipsoid
-    // (metres). Exact to about a nanometre anywhere, including inside the
+    // (metres), accurate to a few nanometres anywhere, including inside the
     // earth. The earth's centre (0, 0, 0) has no single answer; it gives
     // latitude 90, longitude 0, height -6356752.314245 (minus the semi-minor
     // axis), the north pole's direction. Any NaN or infinite input gives NaN
