@@ -1,0 +1,133 @@
+#pragma once
+
+#include <velmora/application/plugin/FrameUpdatePlugin.h>
+#include <velmora/application/plugin/MouseHandlerPlugin.h>
+#include <velmora/widget/plugin/WidgetPlugin.h>
+
+// The form is a private base, so its complete type is needed here.
+#include "ui_CompassWidgetPlugin.h"
+
+#include <QObject>
+#include <QString>
+
+#include <osg/Matrixd>
+#include <osg/Vec3d>
+
+class QComboBox;
+class QGraphicsScene;
+class QLabel;
+class QLineEdit;
+class QMouseEvent;
+
+namespace velmora::plugin::compass_widget {
+
+// The compass and location plugin: the "Compass" panel with one location in
+// six coordinate forms, the host's mouse events over the 3D view, the
+// per-frame heading update, and the coordinate-system choice and status text
+// in the host's status bar. Every form widget is a member through the
+// private form base. Lives on the host's GUI thread; the host owns it.
+//
+// The base list spells every base with its full name: moc answers the
+// interface names in qt_metacast exactly as they are written here, and it
+// leaves the private form base out.
+class CompassWidgetPlugin : public QObject,
+                            public velmora::widget::plugin::WidgetPlugin,
+                            public velmora::application::plugin::MouseHandlerPlugin,
+                            public velmora::application::plugin::FrameUpdatePlugin,
+                            private Ui::CompassWidgetPlugin
+{
+    Q_OBJECT
+    Q_PLUGIN_METADATA(IID "org.velmora.WidgetPlugin/1.0" FILE "CompassWidgetPlugin.json")
+
+public:
+    // Builds the panel on the base's panel widget and puts the status label
+    // and the coordinate-system choice into the host main window's status
+    // bar. The host's Qt application (main window) must be set. The fields
+    // stay empty until initialize.
+    CompassWidgetPlugin();
+    // Deletes nothing itself: widgets stay with their Qt parents, the status
+    // bar keeps its two widgets, validators go with this object.
+    ~CompassWidgetPlugin() override;
+
+    // Connects the panel's signals, moves the camera to its start location
+    // and shows that location in the panel. The host calls it once; a second
+    // call would connect every signal twice.
+    void initialize() override;
+
+    // Records the cursor position (view widget coordinates, pixels) and the
+    // scene height for the status text and asks for a status refresh.
+    void handleMouseMove(QMouseEvent* event, QGraphicsScene* scene) override;
+    // Completes an armed terrain pick with the point under the mouse.
+    void handleMouseClick(QMouseEvent* event, QGraphicsScene* scene) override;
+    // Nothing to do when the cursor enters or leaves the 3D view.
+    void handleMouseEnter() override;
+    void handleMouseLeave() override;
+
+    // Once per rendered frame on the GUI thread: heading, compasses, follow
+    // mode and status text.
+    void frameUpdate() override;
+    // Nothing to do after the frame is drawn.
+    void frameRendered() override;
+
+private slots:
+    // Puts the fourteen-line plain-text location report made from the
+    // panel's current texts on the system clipboard. checked is not used.
+    void on_copyToClipboardButton_clicked(bool checked = false);
+    // Arms a terrain pick: the next click over the 3D view fills the panel.
+    void on_pickCoordButton_clicked(bool checked = false);
+    // Moves the camera to the terrain-local point in the local fields.
+    void on_warpButton_clicked(bool checked = false);
+    // Moves the camera to its start location and shows that location.
+    void on_warpToStartButton_clicked(bool checked = false);
+    // Fills the panel once from the camera's eye position.
+    void on_syncButton_clicked(bool checked = false);
+    // Switches follow mode, in which the panel tracks the camera every frame.
+    void on_toggleSyncButton_clicked(bool checked = false);
+    // Recomputes every other form from the GDC decimal-degree fields.
+    void on_gdcTextBox_editingFinished();
+    // Recomputes every other form from the degrees-minutes-seconds fields.
+    void on_gdcDmsTextBox_editingFinished();
+    // Recomputes every other form from the geocentric fields.
+    void on_gccTextBox_editingFinished();
+    // Recomputes every other form from the terrain-local fields.
+    void on_localTextBox_editingFinished();
+    // Shows the degrees-minutes-seconds page for Qt::Checked (2), the
+    // decimal-degree page for any other state.
+    void on_dmsCheckbox_state_changed(int state);
+    // Shows or hides the compass rose over the 3D view.
+    void displayCompassOn3D(int state);
+    // Scales the compass rose over the 3D view.
+    void setCompassOn3DSize(int size);
+    // Asks for the status text to be rewritten at the next frame, now in the
+    // newly chosen system; the index is not needed for that.
+    void on_coordinateSystemChoiceChanged(int);
+    // Recomputes every other form from the MGRS field.
+    void recalculateFromMgrsChange();
+    // Checks the UTM fields and recomputes every other form from them.
+    void recalculateFromUtmChange();
+    // Upper-cases the band letter while it is typed; does nothing unless the
+    // sender is a line edit.
+    void toUpper(const QString& text);
+
+private:
+    // The number at the start of field's text, read in the C locale; 0 when
+    // the text does not start with a number.
+    double fieldToDouble(const QLineEdit* field) const;
+    // Makes the terrain-local point (metres) the shown location: writes it
+    // into the local fields ('g', 8 significant digits) and derives every
+    // other form from that text.
+    void showLocalLocation(const osg::Vec3d& point);
+
+    bool syncing = false;
+    unsigned int lastUtmZone = 0;
+    char lastUtmBand = ' ';
+    osg::Matrixd lastViewMatrix; // identity until the first status refresh
+    bool mouseMoved = false;
+    int mouseX = 0;
+    int mouseY = 0;
+    int sceneHeight = 0;
+    QLabel* statusLabel = nullptr;
+    QComboBox* coordinateSystemCombo = nullptr;
+};
+
+} // namespace velmora::plugin::compass_widget

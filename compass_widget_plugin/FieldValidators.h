@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QLocale>
+
+class QDoubleValidator;
+class QIntValidator;
+class QObject;
+class QRegExpValidator;
+
+namespace velmora::plugin::compass_widget {
+
+// Validators for the panel's coordinate fields. The fields are written with
+// '.' as the decimal point and read back in the C locale, so every numeric
+// validator works in the C locale as well, whatever the user's locale: it
+// then lets through exactly the texts the readers understand. Group
+// separators are refused ("1,5" and "1.000,5" alike), because the readers
+// would stop at the first one. Each validator is a child of parent.
+
+// The locale every field validator works in: C, group separators refused.
+QLocale fieldLocale();
+
+// Any double, in plain or exponent notation, without range or decimal limit.
+QDoubleValidator* createDoubleValidator(QObject* parent);
+
+// Whole numbers from bottom to top (inclusive), without sign for bottom >= 0.
+QIntValidator* createIntValidator(int bottom, int top, QObject* parent);
+
+// One UTM latitude band letter from C to X in either case. I and O pass here
+// and are refused by the UTM check with its own message.
+QRegExpValidator* createBandValidator(QObject* parent);
+
+} // namespace velmora::plugin::compass_widget
