@@ -80,15 +80,17 @@ bool WidgetPlugin::isMouseWithinGuiDialog(int x, int y, QWidget* widget) const
     if (!view || !view->scene())
         return false;
 
-    // Dialogs float over the 3D view as window items of its graphics scene.
+    // Dialogs float over the 3D view as window items of its graphics scene;
+    // their frame (title bar included) counts as part of them.
     const QPointF scenePos = view->mapToScene(QPoint(x, y));
     const QGraphicsProxyWidget* wanted = widget ? widget->window()->graphicsProxyWidget() : nullptr;
     if (widget && !wanted)
         return false;
-    for (QGraphicsItem* item : view->scene()->items(scenePos)) {
-        if (!item->isVisible() || !item->isWidget() || !static_cast<QGraphicsWidget*>(item)->isWindow())
+    for (QGraphicsItem* item : view->scene()->items()) {
+        if (item->parentItem() || !item->isVisible() || !item->isWidget())
             continue;
-        if (!wanted || item == wanted)
+        auto* dialog = static_cast<QGraphicsWidget*>(item);
+        if (dialog->isWindow() && (!wanted || dialog == wanted) && dialog->windowFrameGeometry().contains(scenePos))
             return true;
     }
     return false;
