@@ -15,13 +15,14 @@ struct Stop
 };
 
 // Stops chosen so that most of the range stays in vegetation and earth
-// tones and only the top tenth turns to snow, as on a physical map.
-const std::array<Stop, 6> stops{{
+// tones and only the top fifth turns to snow, as on a physical map.
+const std::array<Stop, 7> stops{{
     {0.00, osg::Vec4(0.20f, 0.45f, 0.18f, 1.0f)}, // lowland green
     {0.25, osg::Vec4(0.45f, 0.60f, 0.25f, 1.0f)}, // upland green
     {0.50, osg::Vec4(0.55f, 0.42f, 0.25f, 1.0f)}, // brown
     {0.72, osg::Vec4(0.50f, 0.48f, 0.46f, 1.0f)}, // grey rock
-    {0.88, osg::Vec4(0.75f, 0.75f, 0.76f, 1.0f)}, // light rock
+    {0.82, osg::Vec4(0.72f, 0.72f, 0.73f, 1.0f)}, // light rock
+    {0.90, osg::Vec4(0.97f, 0.97f, 0.98f, 1.0f)}, // snow line
     {1.00, osg::Vec4(1.00f, 1.00f, 1.00f, 1.0f)}, // snow
 }};
 

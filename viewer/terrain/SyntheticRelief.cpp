@@ -17,7 +17,7 @@ struct Peak
 // A tall, broad central cone with satellite summits, loosely like a large
 // stratovolcano among lower mountains.
 const std::array<Peak, 5> peaks{{
-    {0.0, 0.0, 2600.0, 2600.0},
+    {0.0, 0.0, 3050.0, 2600.0},
     {-5200.0, 3800.0, 1100.0, 1800.0},
     {4800.0, -4300.0, 1200.0, 2000.0},
     {6200.0, 5600.0, 800.0, 1500.0},
@@ -36,7 +36,7 @@ const std::array<Ridge, 2> ridges{{
     {1500.0, 2500.0, 9500.0, 7500.0, 550.0, 800.0},
 }};
 
-constexpr double lowland = 650.0; // metres
+constexpr double lowland = 760.0; // metres
 
 double gaussian(double squaredDistance, double sigma)
 {
@@ -106,17 +106,18 @@ double SyntheticRelief::heightAt(double east, double north) const
         height += r.height * gaussian(squaredDistanceToSegment(east, north, r), r.width);
     }
 
-    // Three octaves of noise, from valley-sized undulations down to gullies;
-    // stronger where the land is already high so lowlands stay gentle.
+    // Five octaves of noise, from valley-sized undulations down to gullies
+    // a few hundred metres wide; stronger where the land is already high so
+    // lowlands stay gentle and the mountains get rugged flanks.
     double noise = 0.0;
     double amplitude = 1.0;
-    double wavelength = 4000.0; // metres
-    for (int octave = 0; octave < 3; ++octave) {
+    double wavelength = 3000.0; // metres
+    for (int octave = 0; octave < 5; ++octave) {
         noise += amplitude * valueNoise(east / wavelength + 17.3 * octave, north / wavelength - 5.1 * octave);
         amplitude *= 0.5;
-        wavelength *= 0.5;
+        wavelength *= 0.45;
     }
-    const double roughness = 120.0 + 0.08 * (height - lowland);
+    const double roughness = 110.0 + 0.17 * (height - lowland);
     return height + roughness * noise;
 }
 
