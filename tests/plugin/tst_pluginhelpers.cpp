@@ -5,7 +5,6 @@
 #include <QFontInfo>
 #include <QtTest>
 
-
 using namespace velmora::plugin::compass_widget;
 
 // The plugin's pure helpers: the number texts of the fields, the clipboard
