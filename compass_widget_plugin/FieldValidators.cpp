@@ -1,5 +1,7 @@
 #include "FieldValidators.h"
 
+#include "DecimalFieldValidator.h"
+
 #include <QDoubleValidator>
 #include <QIntValidator>
 #include <QRegExp>
@@ -16,7 +18,7 @@ QLocale fieldLocale()
 
 QDoubleValidator* createDoubleValidator(QObject* parent)
 {
-    auto* validator = new QDoubleValidator(parent);
+    auto* validator = new DecimalFieldValidator(parent);
     validator->setLocale(fieldLocale());
     return validator;
 }

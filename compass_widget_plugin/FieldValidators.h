@@ -20,6 +20,7 @@ namespace velmora::plugin::compass_widget {
 QLocale fieldLocale();
 
 // Any double, in plain or exponent notation, without range or decimal limit.
+// Where the user's locale writes a decimal comma, a typed ',' becomes '.'.
 QDoubleValidator* createDoubleValidator(QObject* parent);
 
 // Whole numbers from bottom to top (inclusive), without sign for bottom >= 0.
