@@ -1,0 +1,346 @@
+#include "SceneView.h"
+
+#include "GlViewport.h"
+#include "PluginManager.h"
+#include "ViewerApplication.h"
+
+#include <velmora/application/plugin/FrameUpdatePlugin.h>
+#include <velmora/application/plugin/MouseHandlerPlugin.h>
+
+#include <QGraphicsProxyWidget>
+#include <QGraphicsScene>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+
+#include <osg/BufferObject>
+#include <osg/GLExtensions>
+#include <osg/State>
+#include <osgGA/EventQueue>
+
+namespace velmora::viewer {
+
+namespace {
+constexpr int dialogMargin = 12;
+
+void useNoProgram(osg::State& state)
+{
+    if (const osg::GLExtensions* extensions = state.get<osg::GLExtensions>(); extensions && extensions->isGlslSupported)
+        extensions->glUseProgram(0);
+    state.setLastAppliedProgramObject(nullptr);
+}
+
+int osgButton(Qt::MouseButton button)
+{
+    switch (button) {
+    case Qt::LeftButton: return 1;
+    case Qt::MiddleButton: return 2;
+    case Qt::RightButton: return 3;
+    default: return 0;
+    }
+}
+} // namespace
+
+SceneView::SceneView(ViewerApplication& application, PluginManager& plugins, QWidget* parent)
+    : QGraphicsView(parent), application(application), plugins(plugins)
+{
+    glWidget = new GlViewport;
+    setViewport(glWidget);
+    viewport()->setMouseTracking(true);
+    // Every frame redraws the terrain under the dialogs, so partial updates gain nothing.
+    setViewportUpdateMode(QGraphicsView::FullViewportUpdate);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setFrameShape(QFrame::NoFrame);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setFocusPolicy(Qt::StrongFocus);
+    setMinimumSize(64, 64);
+
+    graphicsScene = new QGraphicsScene(this);
+    setScene(graphicsScene);
+
+    frameTimer.setInterval(1000 / framesPerSecond);
+    connect(&frameTimer, &QTimer::timeout, this, &SceneView::renderFrame);
+}
+
+SceneView::~SceneView()
+{
+    stopFrames();
+}
+
+void SceneView::startFrames()
+{
+    frameTimer.start();
+}
+
+void SceneView::stopFrames()
+{
+    frameTimer.stop();
+}
+
+DevicePixelMapping SceneView::pixelMapping() const
+{
+    return DevicePixelMapping(viewport()->devicePixelRatioF(), viewport()->size());
+}
+
+void SceneView::renderFrame()
+{
+    if (!isVisible())
+        return;
+    osgViewer::Viewer* viewer = application.getViewer();
+    viewer->advance();
+    viewer->eventTraversal();
+    viewer->updateTraversal();
+    for (const PluginManager::Plugin& plugin : plugins.plugins())
+        if (plugin.frame)
+            plugin.frame->frameUpdate();
+    framePending = true;
+    viewport()->repaint();
+    if (!framePending)
+        emit frameFinished(frames);
+    framePending = false;
+}
+
+void SceneView::drawBackground(QPainter* painter, const QRectF&)
+{
+    painter->beginNativePainting();
+    renderScene();
+    painter->endNativePainting();
+
+    if (framePending) {
+        framePending = false;
+        ++frames;
+        for (const PluginManager::Plugin& plugin : plugins.plugins())
+            if (plugin.frame)
+                plugin.frame->frameRendered();
+    }
+}
+
+void SceneView::renderScene()
+{
+    osgViewer::Viewer* viewer = application.getViewer();
+    osg::State* state = application.getGraphicsWindow()->getState();
+    if (!realized) {
+        // The embedded window has no context of its own; Qt's is current here.
+        viewer->realize();
+        realized = true;
+    }
+
+    // Hand Qt its state back unchanged: attributes and matrices.
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glMatrixMode(GL_TEXTURE);
+    glPushMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+
+    // OSG ends every frame with GL in its default state and assumes it
+    // still is; set back the parts that Qt's painter changes in between.
+    glEnable(GL_DEPTH_TEST);     // OSG's default state tests depth
+    glDepthFunc(GL_LESS);        // and keeps the nearer fragment
+    glDepthMask(GL_TRUE);        // and writes depth
+    glDisable(GL_BLEND);         // the terrain is opaque
+    glDisable(GL_SCISSOR_TEST);  // Qt clips its widgets with the scissor
+    glDisable(GL_STENCIL_TEST);  // and with the stencil
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    useNoProgram(*state);        // Qt's shader would replace OSG's fixed-function pipeline
+    viewer->renderingTraversals();
+
+    // Qt's paint engine draws from client memory: no array, buffer object or program may stay
+    // in use. Disabling the arrays through OSG keeps its record of them true for the next frame.
+    state->lazyDisablingOfVertexAttributes();
+    state->applyDisablingOfVertexAttributes();
+    state->unbindVertexBufferObject();
+    state->unbindElementBufferObject();
+    state->unbindPixelBufferObject();
+    useNoProgram(*state);
+
+    glMatrixMode(GL_TEXTURE);
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    glPopAttrib();
+
+    // OSG's texture uploads may leave other unpack settings; Qt's glyph uploads assume these.
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+}
+
+void SceneView::paintEvent(QPaintEvent* event)
+{
+    QGraphicsView::paintEvent(event);
+    if (captureRequested) {
+        captureRequested = false;
+        captured = glWidget->grabFrameBuffer();
+    }
+    glWidget->swapBuffers();
+}
+
+QImage SceneView::grabViewport()
+{
+    captured = QImage();
+    captureRequested = true;
+    viewport()->repaint();
+    captureRequested = false;
+    return captured;
+}
+
+void SceneView::resizeEvent(QResizeEvent* event)
+{
+    QGraphicsView::resizeEvent(event);
+    // Scene and view coordinates coincide, so plugins can use either.
+    graphicsScene->setSceneRect(QRectF(QPointF(0.0, 0.0), viewport()->size()));
+    const QSize physical = pixelMapping().physicalSize();
+    application.resize(physical.width(), physical.height());
+}
+
+QGraphicsProxyWidget* SceneView::addDialog(QWidget* panel, const QString& title)
+{
+    QGraphicsProxyWidget* proxy = graphicsScene->addWidget(panel, Qt::Window);
+    proxy->setWindowTitle(title);
+    panel->show();
+    const QSizeF size = proxy->size();
+    // The title bar is drawn above the proxy's origin; leave room for it.
+    const qreal titleHeight = proxy->windowFrameRect().height() - size.height();
+    proxy->setPos(std::max<qreal>(dialogMargin, viewport()->width() - size.width() - dialogMargin),
+                  dialogMargin + titleHeight);
+    return proxy;
+}
+
+bool SceneView::isOverDialog(const QPoint& pos) const
+{
+    if (graphicsScene->mouseGrabberItem())
+        return true;
+    for (QGraphicsItem* item : items(pos))
+        if (item->isVisible() && item->isWidget() && static_cast<QGraphicsWidget*>(item)->isWindow())
+            return true;
+    return false;
+}
+
+void SceneView::updateTerrainPointUnderMouse(const QPoint& pos)
+{
+    const QPointF window = pixelMapping().toGlWindow(pos);
+    osg::Vec3d point;
+    if (application.intersectTerrain(window.x(), window.y(), point))
+        application.setTerrainPointUnderMouse(point);
+    else
+        application.clearTerrainPointUnderMouse();
+}
+
+void SceneView::mousePressEvent(QMouseEvent* event)
+{
+    const bool overDialog = isOverDialog(event->pos());
+    QGraphicsView::mousePressEvent(event);
+    updateTerrainPointUnderMouse(event->pos());
+    for (const PluginManager::Plugin& plugin : plugins.plugins())
+        if (plugin.mouse)
+            plugin.mouse->handleMouseClick(event, graphicsScene);
+    if (overDialog)
+        return;
+    setFocus(Qt::MouseFocusReason);
+    cameraDrag = true;
+    const QPointF p = pixelMapping().toPhysical(event->localPos());
+    application.getGraphicsWindow()->getEventQueue()->mouseButtonPress(float(p.x()), float(p.y()),
+                                                                       osgButton(event->button()));
+}
+
+void SceneView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // A second press is still a press for the camera and the plugins.
+    mousePressEvent(event);
+}
+
+void SceneView::mouseReleaseEvent(QMouseEvent* event)
+{
+    QGraphicsView::mouseReleaseEvent(event);
+    if (!cameraDrag)
+        return;
+    if (event->buttons() == Qt::NoButton)
+        cameraDrag = false;
+    const QPointF p = pixelMapping().toPhysical(event->localPos());
+    application.getGraphicsWindow()->getEventQueue()->mouseButtonRelease(float(p.x()), float(p.y()),
+                                                                         osgButton(event->button()));
+}
+
+void SceneView::mouseMoveEvent(QMouseEvent* event)
+{
+    QGraphicsView::mouseMoveEvent(event);
+    for (const PluginManager::Plugin& plugin : plugins.plugins())
+        if (plugin.mouse)
+            plugin.mouse->handleMouseMove(event, graphicsScene);
+    // A camera drag continues across dialogs; other moves over them are theirs alone.
+    if (!cameraDrag && isOverDialog(event->pos()))
+        return;
+    const QPointF p = pixelMapping().toPhysical(event->localPos());
+    application.getGraphicsWindow()->getEventQueue()->mouseMotion(float(p.x()), float(p.y()));
+}
+
+void SceneView::wheelEvent(QWheelEvent* event)
+{
+    if (isOverDialog(event->position().toPoint())) {
+        QGraphicsView::wheelEvent(event);
+        return;
+    }
+    const int delta = event->angleDelta().y();
+    if (delta == 0)
+        return;
+    application.getGraphicsWindow()->getEventQueue()->mouseScroll(delta > 0 ? osgGA::GUIEventAdapter::SCROLL_UP
+                                                                            : osgGA::GUIEventAdapter::SCROLL_DOWN);
+    event->accept();
+}
+
+void SceneView::keyPressEvent(QKeyEvent* event)
+{
+    // Typing into a dialog's fields must not move the camera.
+    if (graphicsScene->focusItem()) {
+        QGraphicsView::keyPressEvent(event);
+        return;
+    }
+    if (handleNavigationKey(event->key()))
+        event->accept();
+    else
+        QGraphicsView::keyPressEvent(event);
+}
+
+bool SceneView::handleNavigationKey(int key)
+{
+    const double step = application.navigationStep();
+    switch (key) {
+    case Qt::Key_Up:
+    case Qt::Key_W: application.moveLevel(step, 0.0); return true;
+    case Qt::Key_Down:
+    case Qt::Key_S: application.moveLevel(-step, 0.0); return true;
+    case Qt::Key_Left:
+    case Qt::Key_A: application.moveLevel(0.0, -step); return true;
+    case Qt::Key_Right:
+    case Qt::Key_D: application.moveLevel(0.0, step); return true;
+    case Qt::Key_PageUp:
+    case Qt::Key_Plus: application.changeHeight(step); return true;
+    case Qt::Key_PageDown:
+    case Qt::Key_Minus: application.changeHeight(-step); return true;
+    case Qt::Key_Home: application.warpToStart(); return true;
+    default: return false;
+    }
+}
+
+void SceneView::enterEvent(QEvent* event)
+{
+    QGraphicsView::enterEvent(event);
+    for (const PluginManager::Plugin& plugin : plugins.plugins())
+        if (plugin.mouse)
+            plugin.mouse->handleMouseEnter();
+}
+
+void SceneView::leaveEvent(QEvent* event)
+{
+    QGraphicsView::leaveEvent(event);
+    for (const PluginManager::Plugin& plugin : plugins.plugins())
+        if (plugin.mouse)
+            plugin.mouse->handleMouseLeave();
+}
+
+} // namespace velmora::viewer

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QImage>
+#include <QMainWindow>
+
+#include <map>
+
+class QGraphicsProxyWidget;
+class QLabel;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace velmora::widget::plugin {
+class WidgetPlugin;
+}
+
+namespace velmora::viewer {
+
+class PluginManager;
+class SceneView;
+class ViewerApplication;
+
+// The main window: the 3D view in the middle, a dock listing the plugins
+// with a check each to show or hide its dialog, and a status bar that says
+// which terrain is shown (plugins add their own status widgets to it).
+class ViewerWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // terrainDescription: shown in the title and, permanently, in the status bar.
+    ViewerWindow(ViewerApplication& application, PluginManager& plugins, const QString& terrainDescription,
+                 QWidget* parent = nullptr);
+    ~ViewerWindow() override;
+
+    SceneView* sceneView() const { return view; }
+    QTreeWidget* pluginList() const { return pluginTree; }
+    QLabel* terrainLabel() const { return terrainText; }
+
+    // Sizes the shown window so that the 3D view gets size (logical pixels);
+    // the user may resize it freely afterwards.
+    void fitViewTo(const QSize& size);
+
+    // Puts every GUI plugin into the list and floats its panel over the 3D view.
+    void addPluginPanels();
+    // The dialog that shows plugin's panel, or null.
+    QGraphicsProxyWidget* dialogOf(widget::plugin::WidgetPlugin* plugin) const;
+
+    // The whole window as drawn, the OpenGL view with its dialogs included.
+    QImage screenshot();
+
+private:
+    void pluginItemChanged(QTreeWidgetItem* item, int column);
+
+    PluginManager& plugins;
+    SceneView* view = nullptr;
+    QTreeWidget* pluginTree = nullptr;
+    QLabel* terrainText = nullptr;
+    std::map<QTreeWidgetItem*, QGraphicsProxyWidget*> dialogs;
+    std::map<widget::plugin::WidgetPlugin*, QGraphicsProxyWidget*> pluginDialogs;
+};
+
+} // namespace velmora::viewer

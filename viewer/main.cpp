@@ -1,0 +1,41 @@
+#include "ViewerOptions.h"
+#include "ViewerSession.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    QApplication qtApp(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("velmora_viewer"));
+
+    velmora::viewer::ViewerOptions options;
+    QString message;
+    switch (velmora::viewer::ViewerOptions::parse(QApplication::arguments(), options, message)) {
+    case velmora::viewer::ViewerOptions::Outcome::ShowHelp:
+        std::fputs(qPrintable(message), stdout);
+        return 0;
+    case velmora::viewer::ViewerOptions::Outcome::Error:
+        std::fprintf(stderr, "velmora_viewer: %s\nTry --help.\n", qPrintable(message));
+        return 2;
+    case velmora::viewer::ViewerOptions::Outcome::Run:
+        break;
+    }
+
+    int exitCode = 0;
+    {
+        velmora::viewer::ViewerSession session(options);
+        if (!session.start(message)) {
+            std::fprintf(stderr, "velmora_viewer: %s\n", qPrintable(message));
+            return 2;
+        }
+        QObject::connect(&session, &velmora::viewer::ViewerSession::finished, &qtApp, &QApplication::quit,
+                         Qt::QueuedConnection);
+        exitCode = QApplication::exec();
+        if (exitCode == 0)
+            exitCode = session.exitCode();
+        session.shutDown();
+    }
+    return exitCode;
+}
