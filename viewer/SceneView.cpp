@@ -13,6 +13,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
+#include <QWindow>
 
 #include <osg/BufferObject>
 #include <osg/GLExtensions>
@@ -67,6 +68,12 @@ SceneView::SceneView(ViewerApplication& application, PluginManager& plugins, QWi
 SceneView::~SceneView()
 {
     stopFrames();
+    if (realized) {
+        // OSG frees its GL objects while the context they live in still exists.
+        glWidget->makeCurrent();
+        application.getGraphicsWindow()->close(true);
+        glWidget->doneCurrent();
+    }
 }
 
 void SceneView::startFrames()
@@ -86,7 +93,9 @@ DevicePixelMapping SceneView::pixelMapping() const
 
 void SceneView::renderFrame()
 {
-    if (!isVisible())
+    // A frame that cannot be drawn is not run at all, so plugins see exactly one update per drawn frame.
+    const QWindow* window = this->window()->windowHandle();
+    if (!isVisible() || !window || !window->isExposed())
         return;
     osgViewer::Viewer* viewer = application.getViewer();
     viewer->advance();
@@ -200,14 +209,21 @@ void SceneView::resizeEvent(QResizeEvent* event)
 
 QGraphicsProxyWidget* SceneView::addDialog(QWidget* panel, const QString& title)
 {
+    // A panel that was never shown has no size of its own yet; give it the one its layout wants.
+    panel->adjustSize();
     QGraphicsProxyWidget* proxy = graphicsScene->addWidget(panel, Qt::Window);
     proxy->setWindowTitle(title);
     panel->show();
-    const QSizeF size = proxy->size();
-    // The title bar is drawn above the proxy's origin; leave room for it.
-    const qreal titleHeight = proxy->windowFrameRect().height() - size.height();
-    proxy->setPos(std::max<qreal>(dialogMargin, viewport()->width() - size.width() - dialogMargin),
-                  dialogMargin + titleHeight);
+    proxy->resize(proxy->effectiveSizeHint(Qt::PreferredSize));
+    // The frame (title bar above, borders around) lies outside the proxy's own rect.
+    const QRectF frame = proxy->windowFrameRect();
+    // Dialogs line up from the view's right edge leftwards, so none hides another.
+    qreal right = viewport()->width() - dialogMargin;
+    for (QGraphicsItem* item : graphicsScene->items())
+        if (item != proxy && item->isWidget() && static_cast<QGraphicsWidget*>(item)->isWindow())
+            right = std::min(right, item->sceneBoundingRect().left() - dialogMargin);
+    const qreal left = std::max<qreal>(dialogMargin, right - frame.width());
+    proxy->setPos(left - frame.left(), dialogMargin - frame.top());
     return proxy;
 }
 

@@ -59,6 +59,8 @@ bool ViewerSession::start(QString& error)
     plugins.loadFrom(options.pluginDir.isEmpty() ? PluginManager::defaultPluginDir() : options.pluginDir);
     plugins.initializeAll();
     mainWindow->addPluginPanels();
+    // Plugins may have made the status bar taller.
+    mainWindow->fitViewTo(viewSize);
 
     connect(mainWindow->sceneView(), &SceneView::frameFinished, this, &ViewerSession::frameFinished);
     mainWindow->sceneView()->startFrames();
