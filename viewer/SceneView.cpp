@@ -255,6 +255,8 @@ void SceneView::mousePressEvent(QMouseEvent* event)
     for (const PluginManager::Plugin& plugin : plugins.plugins())
         if (plugin.mouse)
             plugin.mouse->handleMouseClick(event, graphicsScene);
+    // The keyboard follows the last press: into a dialog, or to the camera.
+    keysForCamera = !overDialog;
     if (overDialog)
         return;
     setFocus(Qt::MouseFocusReason);
@@ -312,7 +314,7 @@ void SceneView::wheelEvent(QWheelEvent* event)
 void SceneView::keyPressEvent(QKeyEvent* event)
 {
     // Typing into a dialog's fields must not move the camera.
-    if (graphicsScene->focusItem()) {
+    if (!keysForCamera) {
         QGraphicsView::keyPressEvent(event);
         return;
     }

@@ -77,6 +77,7 @@ private:
     bool framePending = false;
     bool realized = false;
     bool cameraDrag = false;
+    bool keysForCamera = true;
     bool captureRequested = false;
     QImage captured;
 };

@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QGraphicsProxyWidget>
 #include <QLocale>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -228,6 +229,40 @@ private slots:
         QVERIFY(start.z() > groundHeightAt(start.x(), start.y() + 1.0));
         QVERIFY(lookDirection().y() > 0.9);
         QVERIFY(lookDirection().z() < 0.0);
+    }
+
+    void keysMoveTheCamera_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<double>("north"); // sign of the eye's change along +y
+        QTest::addColumn<double>("up");    // sign of the eye's change along +z
+        QTest::newRow("W: forward, north") << int(Qt::Key_W) << 1.0 << 0.0;
+        QTest::newRow("Down: back, south") << int(Qt::Key_Down) << -1.0 << 0.0;
+        QTest::newRow("PageUp: higher") << int(Qt::Key_PageUp) << 0.0 << 1.0;
+        QTest::newRow("minus: lower") << int(Qt::Key_Minus) << 0.0 << -1.0;
+    }
+
+    void keysMoveTheCamera()
+    {
+        QFETCH(int, key);
+        QFETCH(double, north);
+        QFETCH(double, up);
+        session->application()->warpToStart();
+        view()->renderFrame();
+        const osg::Vec3d before = eye();
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(view(), &press);
+        view()->renderFrame();
+        const osg::Vec3d moved = eye() - before;
+        // Steps are metres; anything below a centimetre counts as standing still.
+        const auto sign = [](double value) { return std::abs(value) < 0.01 ? 0.0 : (value > 0 ? 1.0 : -1.0); };
+        QCOMPARE(sign(moved.y()), north);
+        QCOMPARE(sign(moved.z()), up);
+
+        QKeyEvent home(QEvent::KeyPress, Qt::Key_Home, Qt::NoModifier);
+        QApplication::sendEvent(view(), &home);
+        view()->renderFrame();
+        QVERIFY((eye() - session->application()->getStartPosition()).length() < positionTolerance);
     }
 
     void compassPluginJoinsTheWindow()
