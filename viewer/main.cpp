@@ -2,6 +2,7 @@
 #include "ViewerSession.h"
 
 #include <QApplication>
+#include <QFont>
 
 #include <cstdio>
 
@@ -9,6 +10,11 @@ int main(int argc, char** argv)
 {
     QApplication qtApp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("velmora_viewer"));
+    // Plugin panels are dense forms with fixed maximum heights, laid out for a
+    // compact desktop look; Fusion's taller group boxes and the default 10 pt
+    // font squeeze their fields until digits are clipped.
+    QApplication::setStyle(QStringLiteral("Windows"));
+    QApplication::setFont(QFont(QStringLiteral("Liberation Sans"), 8));
 
     velmora::viewer::ViewerOptions options;
     QString message;
