@@ -1,5 +1,7 @@
 #include "ViewerApplication.h"
 
+#include "TerrainCameraManipulator.h"
+
 #include <osg/Light>
 #include <osgUtil/LineSegmentIntersector>
 
@@ -18,7 +20,7 @@ constexpr double minimumStep = 5.0;
 } // namespace
 
 ViewerApplication::ViewerApplication(int width, int height)
-    : Application(width, height), manipulator(new osgGA::TerrainManipulator)
+    : Application(width, height), manipulator(new TerrainCameraManipulator)
 {
     osgViewer::Viewer* viewer = getViewer();
     viewer->getCamera()->setClearColor(skyBlue);

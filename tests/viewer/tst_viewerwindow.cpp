@@ -164,6 +164,39 @@ private slots:
         view()->renderFrame();
     }
 
+    void dragNeverTipsTheCamera_data()
+    {
+        QTest::addColumn<int>("dy");
+        // Far enough to turn the orbit past straight down...
+        QTest::newRow("drag down") << 600;
+        // ...or to lift the look above the orbit point, putting the eye underground.
+        QTest::newRow("drag up") << -600;
+    }
+
+    void dragNeverTipsTheCamera()
+    {
+        QFETCH(int, dy);
+        // Left of the dialogs, which line up from the right edge.
+        const QPoint start(150, dy > 0 ? 250 : 480);
+        const osg::Matrixd viewBefore = camera()->getViewMatrix();
+        sendMouse(QEvent::MouseButtonPress, start, Qt::LeftButton);
+        view()->renderFrame();
+        for (int step = 1; step <= 6; ++step) {
+            sendMouse(QEvent::MouseMove, start + QPoint(5 * step, dy * step / 6), Qt::LeftButton);
+            view()->renderFrame();
+        }
+        sendMouse(QEvent::MouseButtonRelease, start + QPoint(30, dy), Qt::LeftButton);
+        view()->renderFrame();
+
+        osg::Vec3d eye, center, up;
+        camera()->getViewMatrixAsLookAt(eye, center, up, 1.0);
+        QVERIFY2(!(camera()->getViewMatrix() == viewBefore), "the drag turned nothing");
+        QVERIFY2(up.z() > 0.0, "the camera is upside down");
+        QVERIFY2(center.z() < eye.z(), "the camera looks up from below its orbit point");
+        session->application()->warpToStart();
+        view()->renderFrame();
+    }
+
     void pickFindsTerrainOrSky_data()
     {
         QTest::addColumn<QPoint>("position");
