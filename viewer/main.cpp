@@ -5,9 +5,32 @@
 #include <QFont>
 
 #include <cstdio>
+#include <cstring>
+
+namespace {
+
+bool asksForHelp(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0)
+            return true;
+    return false;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
+    // Help must work where no display is reachable, so it needs no GUI.
+    if (asksForHelp(argc, argv)) {
+        QCoreApplication helpApp(argc, argv);
+        velmora::viewer::ViewerOptions options;
+        QString message;
+        velmora::viewer::ViewerOptions::parse(QCoreApplication::arguments(), options, message);
+        std::fputs(qPrintable(message), stdout);
+        return 0;
+    }
+
     QApplication qtApp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("velmora_viewer"));
     // Plugin panels are dense forms with fixed maximum heights, laid out for a
