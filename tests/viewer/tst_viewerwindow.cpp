@@ -10,23 +10,22 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QGraphicsProxyWidget>
-#include <QLocale>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QStatusBar>
-#include <QTemporaryDir>
-#include <QTreeWidgetItem>
 #include <QTest>
+#include <QTreeWidgetItem>
 
 #include <osgUtil/LineSegmentIntersector>
 
 #include <cmath>
 #include <memory>
 
+using velmora::testing::ViewerTestPlugins;
 using velmora::viewer::PluginManager;
 using velmora::viewer::ViewerOptions;
 using velmora::viewer::ViewerSession;
-using velmora::testing::ViewerTestPlugins;
 
 namespace {
 constexpr double positionTolerance = 1e-3; // metres
@@ -35,6 +34,8 @@ constexpr double positionTolerance = 1e-3; // metres
 constexpr double heightTolerance = 0.5; // metres
 } // namespace
 
+// The real window in-process, with the recording plugin (reached through its
+// invokable methods) and, when built, the compass plugin.
 class TestViewerWindow : public QObject
 {
     Q_OBJECT
@@ -52,52 +53,35 @@ private slots:
         QVERIFY2(session->start(error), qPrintable(error));
         view()->stopFrames();
         QVERIFY(QTest::qWaitForWindowExposed(session->window()));
-        for (const PluginManager::Plugin& plugin : session->pluginManager().plugins())
-            if (plugin.gui && plugin.gui->getText() == QStringLiteral("Recorder"))
-                recorder = plugin;
+        recorder = plugin("Recorder");
         QVERIFY2(recorder.object, "the recording plugin is loaded");
         view()->renderFrame();
     }
 
     void cleanupTestCase() { session.reset(); }
 
-    void findsAllInterfaces()
+    void findsAllInterfacesAndInitializesOnce()
     {
-        QVERIFY(recorder.gui);
-        QVERIFY(recorder.mouse);
-        QVERIFY(recorder.frame);
-        QCOMPARE(calls("initialize"), 1);
+        QVERIFY(recorder.gui && recorder.mouse && recorder.frame);
+        QCOMPARE(ask<int>("callCount", QString("initialize")), 1);
+        QCOMPARE(view()->viewport()->size(), QSize(800, 500));
     }
 
-    void viewHasRequestedSize() { QCOMPARE(view()->viewport()->size(), QSize(800, 500)); }
-
-    void sceneRectMatchesView()
-    {
-        QCOMPARE(view()->sceneRect(), QRectF(QPointF(0, 0), QSizeF(800, 500)));
-    }
-
-    void panelFloatsAsDialogAtTheRight()
+    void dialogsFloatAtTheRightAndFollowTheList()
     {
         QGraphicsProxyWidget* dialog = session->window()->dialogOf(recorder.gui);
-        QVERIFY(dialog);
-        QVERIFY(dialog->isVisible());
+        QVERIFY(dialog && dialog->isVisible());
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Recorder"));
         QVERIFY2(QRectF(0, 0, 800, 500).contains(dialog->sceneBoundingRect()), "the dialog lies within the view");
         // Dialogs line up from the right edge and do not cover each other.
         QRectF covered;
-        for (const PluginManager::Plugin& plugin : session->pluginManager().plugins()) {
-            QGraphicsProxyWidget* other = plugin.gui ? session->window()->dialogOf(plugin.gui) : nullptr;
-            if (!other)
-                continue;
-            QVERIFY(!covered.intersects(other->sceneBoundingRect()));
-            covered |= other->sceneBoundingRect();
+        for (const PluginManager::Plugin& other : session->pluginManager().plugins()) {
+            const QRectF rect = session->window()->dialogOf(other.gui)->sceneBoundingRect();
+            QVERIFY(!covered.intersects(rect));
+            covered |= rect;
         }
         QVERIFY(covered.right() > 800 - 20);
-    }
 
-    void pluginListTogglesDialog()
-    {
-        QGraphicsProxyWidget* dialog = session->window()->dialogOf(recorder.gui);
         QTreeWidgetItem* item = recorder.gui->getTreeItem();
         QCOMPARE(item->text(0), QStringLiteral("Recorder"));
         item->setCheckState(0, Qt::Unchecked);
@@ -110,58 +94,52 @@ private slots:
     {
         const int updates = calls("frameUpdate");
         const int rendered = calls("frameRendered");
-        const int frames = view()->frameCount();
         for (int i = 0; i < 3; ++i)
             view()->renderFrame();
-        QCOMPARE(view()->frameCount() - frames, 3);
         QCOMPARE(calls("frameUpdate") - updates, 3);
         QCOMPARE(calls("frameRendered") - rendered, 3);
     }
 
-    void mouseMoveOverViewReachesPlugin()
+    void mouseMoveReachesPlugin_data()
     {
+        QTest::addColumn<bool>("overDialog");
+        QTest::newRow("over the terrain") << false;
+        QTest::newRow("over a dialog: inside a GUI dialog") << true;
+    }
+
+    void mouseMoveReachesPlugin()
+    {
+        QFETCH(bool, overDialog);
+        const QPoint position = overDialog ? dialogCentre() : QPoint(100, 300);
         const int before = calls("handleMouseMove");
-        sendMouse(QEvent::MouseMove, QPoint(100, 300), Qt::NoButton);
+        sendMouse(QEvent::MouseMove, position, Qt::NoButton);
         QCOMPARE(calls("handleMouseMove"), before + 1);
-        QCOMPARE(lastMove(), QPoint(100, 300));
-        QVERIFY(!withinDialog(QPoint(100, 300)));
+        QCOMPARE(ask<QPoint>("lastMovePosition"), position);
+        QCOMPARE(ask<bool>("mouseWithinGuiDialog", position.x(), position.y()), overDialog);
     }
 
-    void mouseOverDialogIsWithinGuiDialog()
+    void dragTurnsTheCameraOnlyOnTheTerrain_data()
     {
-        const QPoint centre = dialogCentre();
-        const int before = calls("handleMouseMove");
-        sendMouse(QEvent::MouseMove, centre, Qt::NoButton);
-        QCOMPARE(calls("handleMouseMove"), before + 1);
-        QVERIFY(withinDialog(centre));
+        QTest::addColumn<bool>("overDialog");
+        QTest::newRow("press over a dialog: camera left alone") << true;
+        QTest::newRow("drag on the terrain: camera turns") << false;
     }
 
-    void pressOverDialogLeavesCameraAlone()
+    void dragTurnsTheCameraOnlyOnTheTerrain()
     {
-        view()->renderFrame();
+        QFETCH(bool, overDialog);
         const osg::Matrixd viewBefore = camera()->getViewMatrix();
-        const QPoint centre = dialogCentre();
-        sendMouse(QEvent::MouseButtonPress, centre, Qt::LeftButton);
-        sendMouse(QEvent::MouseMove, centre + QPoint(-200, 80), Qt::LeftButton);
-        sendMouse(QEvent::MouseButtonRelease, centre + QPoint(-200, 80), Qt::LeftButton);
+        // Far enough to leave the dialog.
+        const QPoint start = overDialog ? dialogCentre() : QPoint(200, 350);
+        const QPoint end = start + QPoint(-150, 40);
+        sendMouse(QEvent::MouseButtonPress, start, Qt::LeftButton);
         view()->renderFrame();
-        QVERIFY2(camera()->getViewMatrix() == viewBefore, "the camera did not move");
-        session->application()->warpToStart();
-    }
-
-    void dragOverTerrainMovesCamera()
-    {
+        sendMouse(QEvent::MouseMove, end, Qt::LeftButton);
         view()->renderFrame();
-        const osg::Matrixd viewBefore = camera()->getViewMatrix();
-        sendMouse(QEvent::MouseButtonPress, QPoint(200, 350), Qt::LeftButton);
+        sendMouse(QEvent::MouseButtonRelease, end, Qt::LeftButton);
         view()->renderFrame();
-        sendMouse(QEvent::MouseMove, QPoint(300, 330), Qt::LeftButton);
-        view()->renderFrame();
-        sendMouse(QEvent::MouseButtonRelease, QPoint(300, 330), Qt::LeftButton);
-        view()->renderFrame();
-        QVERIFY2(!(camera()->getViewMatrix() == viewBefore), "the camera turned");
-        session->application()->warpToStart();
-        view()->renderFrame();
+        QCOMPARE(camera()->getViewMatrix() != viewBefore, !overDialog);
+        toStart();
     }
 
     void dragNeverTipsTheCamera_data()
@@ -209,59 +187,50 @@ private slots:
     {
         QFETCH(QPoint, position);
         QFETCH(bool, onTerrain);
-        session->application()->warpToStart();
-        view()->renderFrame();
+        toStart();
         const int before = calls("handleMouseClick");
         sendMouse(QEvent::MouseButtonPress, position, Qt::LeftButton);
         sendMouse(QEvent::MouseButtonRelease, position, Qt::LeftButton);
         QCOMPARE(calls("handleMouseClick"), before + 1);
-        QCOMPARE(session->application()->hasTerrainPointUnderMouse(), onTerrain);
+        QCOMPARE(app()->hasTerrainPointUnderMouse(), onTerrain);
 
-        const QVariantList seen = terrainPointAtClick();
+        // The plugin sees the picked point already inside its click handler (NaN for sky).
+        const QVariantList seen = ask<QVariantList>("terrainPointAtLastClick");
         QCOMPARE(seen.size(), 3);
-        const osg::Vec3d point = session->application()->getTerrainPointUnderMouse();
+        const osg::Vec3d atClick(seen[0].toDouble(), seen[1].toDouble(), seen[2].toDouble());
         if (!onTerrain) {
-            QVERIFY(std::isnan(seen[0].toDouble()) && std::isnan(seen[1].toDouble()) && std::isnan(seen[2].toDouble()));
+            QVERIFY(std::isnan(atClick.x()) && std::isnan(atClick.y()) && std::isnan(atClick.z()));
             return;
         }
-        QVERIFY(std::abs(seen[0].toDouble() - point.x()) < positionTolerance);
-        QVERIFY(std::abs(seen[2].toDouble() - point.z()) < positionTolerance);
+        const osg::Vec3d point = app()->getTerrainPointUnderMouse();
+        QVERIFY((atClick - point).length() < positionTolerance);
         // The point lies on the terrain surface...
         QVERIFY2(std::abs(groundHeightAt(point.x(), point.y()) - point.z()) < heightTolerance,
                  qPrintable(QStringLiteral("picked z %1, ground %2").arg(point.z()).arg(groundHeightAt(point.x(), point.y()))));
         // ...and under the cursor: projected back, it lands on the pressed pixel.
-        const osg::Matrixd toWindow = camera()->getViewMatrix() * camera()->getProjectionMatrix() *
-                                      camera()->getViewport()->computeWindowMatrix();
-        const osg::Vec3d window = point * toWindow;
+        const osg::Vec3d window = point * camera()->getViewMatrix() * camera()->getProjectionMatrix() *
+                                  camera()->getViewport()->computeWindowMatrix();
         QVERIFY(std::abs(window.x() - (position.x() + 0.5)) < 1.0);
         QVERIFY(std::abs(window.y() - (500 - position.y() - 0.5)) < 1.0);
     }
 
-    void warpToPositionKeepsHeading()
+    void warpsMoveTheEye()
     {
-        session->application()->warpToStart();
-        view()->renderFrame();
+        toStart();
         const osg::Vec3d lookBefore = lookDirection();
         const osg::Vec3d target(1200.0, -3000.0, 2500.0);
-        session->application()->warpToPosition(target);
+        app()->warpToPosition(target);
         view()->renderFrame();
         view()->renderFrame();
         QVERIFY((eye() - target).length() < positionTolerance);
-        QVERIFY2(lookDirection() * lookBefore > 0.9999, "still looking the same way");
-    }
+        QVERIFY2(lookDirection() * lookBefore > 0.9999, "warpToPosition keeps the heading");
 
-    void warpToStartReturnsToStartPosition()
-    {
-        session->application()->warpToPosition(osg::Vec3d(-2000.0, 1000.0, 3000.0));
-        view()->renderFrame();
-        session->application()->warpToStart();
-        view()->renderFrame();
-        const osg::Vec3d start = session->application()->getStartPosition();
+        toStart();
+        const osg::Vec3d start = app()->getStartPosition();
         QVERIFY((eye() - start).length() < positionTolerance);
         // The start view: above the terrain's south part, looking north and down.
         QVERIFY(start.z() > groundHeightAt(start.x(), start.y() + 1.0));
-        QVERIFY(lookDirection().y() > 0.9);
-        QVERIFY(lookDirection().z() < 0.0);
+        QVERIFY(lookDirection().y() > 0.9 && lookDirection().z() < 0.0);
     }
 
     void keysMoveTheCamera_data()
@@ -278,73 +247,54 @@ private slots:
     void keysMoveTheCamera()
     {
         QFETCH(int, key);
-        QFETCH(double, north);
-        QFETCH(double, up);
-        session->application()->warpToStart();
-        view()->renderFrame();
+        toStart();
         const osg::Vec3d before = eye();
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-        QApplication::sendEvent(view(), &press);
+        QTest::keyClick(view(), Qt::Key(key));
         view()->renderFrame();
         const osg::Vec3d moved = eye() - before;
         // Steps are metres; anything below a centimetre counts as standing still.
         const auto sign = [](double value) { return std::abs(value) < 0.01 ? 0.0 : (value > 0 ? 1.0 : -1.0); };
-        QCOMPARE(sign(moved.y()), north);
-        QCOMPARE(sign(moved.z()), up);
+        QTEST(sign(moved.y()), "north");
+        QTEST(sign(moved.z()), "up");
 
-        QKeyEvent home(QEvent::KeyPress, Qt::Key_Home, Qt::NoModifier);
-        QApplication::sendEvent(view(), &home);
+        QTest::keyClick(view(), Qt::Key_Home);
         view()->renderFrame();
-        QVERIFY((eye() - session->application()->getStartPosition()).length() < positionTolerance);
+        QVERIFY((eye() - app()->getStartPosition()).length() < positionTolerance);
     }
 
     void compassPluginJoinsTheWindow()
     {
         if (!ViewerTestPlugins::hasCompassPlugin())
             QSKIP("the compass plugin is not built in this tree");
-        bool compassFound = false;
-        for (const PluginManager::Plugin& plugin : session->pluginManager().plugins())
-            if (plugin.gui && plugin.gui->getText() == QStringLiteral("Compass")) {
-                compassFound = true;
-                QVERIFY(plugin.mouse);
-                QVERIFY(plugin.frame);
-                QVERIFY(session->window()->dialogOf(plugin.gui));
-            }
-        QVERIFY(compassFound);
+        const PluginManager::Plugin compass = plugin("Compass");
+        QVERIFY(compass.gui && compass.mouse && compass.frame);
+        QVERIFY(session->window()->dialogOf(compass.gui));
         QVERIFY2(!session->window()->statusBar()->findChildren<QComboBox*>().isEmpty(),
                  "the coordinate-system choice is in the status bar");
     }
 
 private:
     velmora::viewer::SceneView* view() const { return session->window()->sceneView(); }
-    osg::Camera* camera() const { return session->application()->getViewer()->getCamera(); }
+    velmora::viewer::ViewerApplication* app() const { return session->application(); }
+    osg::Camera* camera() const { return app()->getViewer()->getCamera(); }
 
-    int calls(const char* name) const
+    PluginManager::Plugin plugin(const QString& text) const
     {
-        int count = -1;
-        QMetaObject::invokeMethod(recorder.object, "callCount", Q_RETURN_ARG(int, count),
-                                  Q_ARG(QString, QString::fromLatin1(name)));
-        return count;
+        for (const PluginManager::Plugin& loaded : session->pluginManager().plugins())
+            if (loaded.gui && loaded.gui->getText() == text)
+                return loaded;
+        return {};
     }
-    QPoint lastMove() const
+    // Calls one of the recorder's invokable methods.
+    template <typename R, typename... Args>
+    R ask(const char* method, Args... args) const
     {
-        QPoint pos;
-        QMetaObject::invokeMethod(recorder.object, "lastMovePosition", Q_RETURN_ARG(QPoint, pos));
-        return pos;
+        R result{};
+        QMetaObject::invokeMethod(recorder.object, method, QReturnArgument<R>(QMetaType::typeName(qMetaTypeId<R>()), result),
+                                  QArgument<Args>(QMetaType::typeName(qMetaTypeId<Args>()), args)...);
+        return result;
     }
-    QVariantList terrainPointAtClick() const
-    {
-        QVariantList point;
-        QMetaObject::invokeMethod(recorder.object, "terrainPointAtLastClick", Q_RETURN_ARG(QVariantList, point));
-        return point;
-    }
-    bool withinDialog(const QPoint& pos) const
-    {
-        bool within = false;
-        QMetaObject::invokeMethod(recorder.object, "mouseWithinGuiDialog", Q_RETURN_ARG(bool, within),
-                                  Q_ARG(int, pos.x()), Q_ARG(int, pos.y()));
-        return within;
-    }
+    int calls(const char* name) const { return ask<int>("callCount", QString::fromLatin1(name)); }
     QPoint dialogCentre() const
     {
         return view()->mapFromScene(session->window()->dialogOf(recorder.gui)->sceneBoundingRect().center());
@@ -355,17 +305,15 @@ private:
         QMouseEvent event(type, pos, view()->viewport()->mapToGlobal(pos), button, buttons, Qt::NoModifier);
         QApplication::sendEvent(view()->viewport(), &event);
     }
-    osg::Vec3d eye() const
+    void toStart()
     {
-        osg::Vec3d eyePos, centre, up;
-        camera()->getViewMatrixAsLookAt(eyePos, centre, up);
-        return eyePos;
+        app()->warpToStart();
+        view()->renderFrame();
     }
+    osg::Vec3d eye() const { return osg::Vec3d() * camera()->getInverseViewMatrix(); }
     osg::Vec3d lookDirection() const
     {
-        osg::Vec3d eyePos, centre, up;
-        camera()->getViewMatrixAsLookAt(eyePos, centre, up);
-        osg::Vec3d direction = centre - eyePos;
+        osg::Vec3d direction = osg::Vec3d(0, 0, -1) * camera()->getInverseViewMatrix() - eye();
         direction.normalize();
         return direction;
     }
@@ -374,7 +322,7 @@ private:
         osg::ref_ptr<osgUtil::LineSegmentIntersector> probe =
             new osgUtil::LineSegmentIntersector(osg::Vec3d(x, y, 1e5), osg::Vec3d(x, y, -1e5));
         osgUtil::IntersectionVisitor visitor(probe.get());
-        session->application()->getTerrain()->accept(visitor);
+        app()->getTerrain()->accept(visitor);
         return probe->containsIntersections() ? probe->getFirstIntersection().getWorldIntersectPoint().z() : std::nan("");
     }
 
@@ -382,7 +330,6 @@ private:
     std::unique_ptr<ViewerSession> session;
     PluginManager::Plugin recorder;
 };
-
 
 QTEST_MAIN(TestViewerWindow)
 #include "tst_viewerwindow.moc"
