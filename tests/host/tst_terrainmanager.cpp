@@ -3,8 +3,13 @@
 #include <QLocale>
 #include <QtTest>
 
+#include <cmath>
+#include <limits>
+
 using gmtl::Vec3d;
 using velmora::terrain::TerrainManager;
+
+Q_DECLARE_METATYPE(Vec3d)
 
 namespace {
 
@@ -76,6 +81,52 @@ private slots:
         terrain->convertGdcToTerrainLocal(Vec3d(gdc[1], gdc[0], gdc[2]), back);
         for (unsigned i = 0; i < 3; ++i)
             VERIFY_NEAR(back[i], point[i], 0.001);
+    }
+
+    void outOfDomainGivesNaN_data()
+    {
+        QTest::addColumn<int>("conversion");
+        QTest::addColumn<Vec3d>("input");
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        const double inf = std::numeric_limits<double>::infinity();
+        // 0: GDC to local, 1: local to GCC, 2: GCC to local, 3: local to GDC.
+        QTest::newRow("latitude 200") << 0 << Vec3d(200.0, 10.0, 0.0);
+        QTest::newRow("NaN longitude") << 0 << Vec3d(45.0, nan, 0.0);
+        QTest::newRow("infinite local x") << 1 << Vec3d(inf, 0.0, 0.0);
+        QTest::newRow("NaN geocentric z") << 2 << Vec3d(wgs84A, 0.0, nan);
+        QTest::newRow("NaN local height") << 3 << Vec3d(0.0, 0.0, nan);
+    }
+
+    void outOfDomainGivesNaN()
+    {
+        QFETCH(int, conversion);
+        QFETCH(Vec3d, input);
+        osg::ref_ptr<TerrainManager> terrain = TerrainManager::instance();
+        terrain->setOrigin(46.85, -121.76, 1500.0);
+        Vec3d output(1.0, 2.0, 3.0);
+        switch (conversion) {
+        case 0: terrain->convertGdcToTerrainLocal(input, output); break;
+        case 1: terrain->convertTerrainLocalToGcc(input, output); break;
+        case 2: terrain->convertGccToTerrainLocal(input, output); break;
+        default: terrain->convertTerrainLocalToGdc(input, output); break;
+        }
+        // No stale or made-up number may survive: every element says "no value".
+        for (unsigned i = 0; i < 3; ++i)
+            QVERIFY2(std::isnan(output[i]), qPrintable(QStringLiteral("element %1 is %2").arg(i).arg(output[i])));
+    }
+
+    void earthCentreIsAPointLikeAnyOther()
+    {
+        // The centre has no geodetic direction of its own, yet as a local point
+        // it must come out where it is: one equatorial radius below an origin on
+        // the equator.
+        osg::ref_ptr<TerrainManager> terrain = TerrainManager::instance();
+        terrain->setOrigin(0.0, 0.0, 0.0);
+        Vec3d local;
+        terrain->convertGccToTerrainLocal(Vec3d(0.0, 0.0, 0.0), local);
+        VERIFY_NEAR(local[0], 0.0, 0.001);
+        VERIFY_NEAR(local[1], 0.0, 0.001);
+        VERIFY_NEAR(local[2], -wgs84A, 0.001);
     }
 
     void geocentricAtNullIsland()

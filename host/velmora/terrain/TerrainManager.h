@@ -14,6 +14,10 @@ namespace velmora::terrain {
 // y north, z up, metres) on the WGS84 ellipsoid, tangent at an origin given
 // as latitude, longitude (degrees) and height (metres). This frame is the
 // world frame of the host's 3D scene.
+//
+// The conversions never throw. Input outside their domain (|latitude| > 90,
+// NaN or infinite values) gives NaN in all three outputs; every geocentric
+// point, the earth's centre included, has a local position.
 class VELMORA_EXPORT TerrainManager : public osg::Referenced
 {
 public:
