@@ -5,6 +5,7 @@
 #include "ViewerApplication.h"
 
 #include <velmora/application/plugin/FrameUpdatePlugin.h>
+#include <velmora/qtapplication/GuiDialogs.h>
 #include <velmora/application/plugin/MouseHandlerPlugin.h>
 
 #include <QGraphicsProxyWidget>
@@ -229,12 +230,8 @@ QGraphicsProxyWidget* SceneView::addDialog(QWidget* panel, const QString& title)
 
 bool SceneView::isOverDialog(const QPoint& pos) const
 {
-    if (graphicsScene->mouseGrabberItem())
-        return true;
-    for (QGraphicsItem* item : items(pos))
-        if (item->isVisible() && item->isWidget() && static_cast<QGraphicsWidget*>(item)->isWindow())
-            return true;
-    return false;
+    // A dialog that holds the mouse (one being dragged) keeps it over the view too.
+    return graphicsScene->mouseGrabberItem() || qtapplication::isOverGuiDialog(this, pos);
 }
 
 void SceneView::updateTerrainPointUnderMouse(const QPoint& pos)

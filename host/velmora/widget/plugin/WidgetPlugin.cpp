@@ -1,13 +1,11 @@
 #include "velmora/widget/plugin/WidgetPlugin.h"
 
+#include "velmora/qtapplication/GuiDialogs.h"
 #include "velmora/qtapplication/QtApplication.h"
 #include "velmora/qtapplication/QtApplicationController.h"
 #include "velmora/widget/plugin/WidgetPluginVisitor.h"
 
-#include <QGraphicsProxyWidget>
-#include <QGraphicsScene>
-#include <QGraphicsView>
-#include <QGraphicsWidget>
+#include <QPoint>
 #include <QTreeWidgetItem>
 #include <QWidget>
 
@@ -75,25 +73,8 @@ void WidgetPlugin::synchronize()
 
 bool WidgetPlugin::isMouseWithinGuiDialog(int x, int y, QWidget* widget) const
 {
-    auto* controller = qtapplication::QtApplicationController::instance();
-    QGraphicsView* view = controller->getQtApplication() ? controller->getQtApplication()->getGraphicsView() : nullptr;
-    if (!view || !view->scene())
-        return false;
-
-    // Dialogs float over the 3D view as window items of its graphics scene;
-    // their frame (title bar included) counts as part of them.
-    const QPointF scenePos = view->mapToScene(QPoint(x, y));
-    const QGraphicsProxyWidget* wanted = widget ? widget->window()->graphicsProxyWidget() : nullptr;
-    if (widget && !wanted)
-        return false;
-    for (QGraphicsItem* item : view->scene()->items()) {
-        if (item->parentItem() || !item->isVisible() || !item->isWidget())
-            continue;
-        auto* dialog = static_cast<QGraphicsWidget*>(item);
-        if (dialog->isWindow() && (!wanted || dialog == wanted) && dialog->windowFrameGeometry().contains(scenePos))
-            return true;
-    }
-    return false;
+    const qtapplication::QtApplication* app = qtapplication::QtApplicationController::instance()->getQtApplication();
+    return app && qtapplication::isOverGuiDialog(app->getGraphicsView(), QPoint(x, y), widget);
 }
 
 } // namespace velmora::widget::plugin
