@@ -39,9 +39,7 @@ bool ViewerSession::start(QString& error)
             return false;
         }
     }
-    const QString description = terrain->synthetic
-                                    ? QStringLiteral("Synthetic terrain near Mount Rainier, Washington")
-                                    : terrain->description;
+    const QString description = terrain->description;
 
     const QSize viewSize = options.viewSize;
     app = std::make_unique<ViewerApplication>(viewSize.width(), viewSize.height());
