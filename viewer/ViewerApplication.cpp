@@ -71,24 +71,7 @@ void ViewerApplication::setTerrain(osg::Node* terrain, const osg::BoundingBox& b
     const double horizontal = std::hypot(direction.x(), direction.y());
     direction.z() = std::clamp(direction.z(), -0.36 * horizontal, -0.05 * horizontal);
 
-    startEye = eye;
-    startCenter = eye + direction;
-    startUp = osg::Vec3d(0.0, 0.0, 1.0);
-    setStartView(startEye, startCenter, startUp);
-    lookAt(startEye, startCenter, startUp);
-}
-
-void ViewerApplication::warpToPosition(const osg::Vec3d& position)
-{
-    osg::Vec3d eye, center, up;
-    getViewer()->getCamera()->getViewMatrixAsLookAt(eye, center, up, 1.0);
-    lookAt(position, position + (center - eye), up);
-}
-
-void ViewerApplication::warpToStart()
-{
-    Application::warpToStart();
-    lookAt(startEye, startCenter, startUp);
+    setStartView(eye, eye + direction, osg::Vec3d(0.0, 0.0, 1.0));
 }
 
 bool ViewerApplication::intersectTerrain(double x, double y, osg::Vec3d& point) const
@@ -133,14 +116,6 @@ void ViewerApplication::changeHeight(double upMetres)
 double ViewerApplication::navigationStep() const
 {
     return std::max(minimumStep, manipulator->getDistance() / 20.0);
-}
-
-void ViewerApplication::lookAt(const osg::Vec3d& eye, const osg::Vec3d& center, const osg::Vec3d& up)
-{
-    // The terrain manipulator keeps the eye and the direction it is given,
-    // snapping only its orbit centre onto the terrain along the line of sight.
-    manipulator->setTransformation(eye, center, up);
-    getViewer()->getCamera()->setViewMatrix(manipulator->getInverseMatrix());
 }
 
 } // namespace velmora::viewer

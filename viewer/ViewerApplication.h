@@ -25,9 +25,6 @@ public:
     osg::Node* getTerrain() const { return terrainNode.get(); }
     osgGA::TerrainManipulator* getManipulator() const { return manipulator.get(); }
 
-    void warpToPosition(const osg::Vec3d& position) override;
-    void warpToStart() override;
-
     // The first terrain point on the line of sight through the OpenGL window
     // position (x, y) (physical pixels, origin bottom left), in the scene's
     // world frame. Only the terrain counts, not overlays such as a HUD.
@@ -44,13 +41,8 @@ public:
     double navigationStep() const;
 
 private:
-    // Shows eye, center, up now and hands the same view to the manipulator,
-    // so the next frame keeps it.
-    void lookAt(const osg::Vec3d& eye, const osg::Vec3d& center, const osg::Vec3d& up);
-
     osg::ref_ptr<osg::Node> terrainNode;
     osg::ref_ptr<osgGA::TerrainManipulator> manipulator;
-    osg::Vec3d startEye, startCenter, startUp{0.0, 0.0, 1.0};
 };
 
 } // namespace velmora::viewer

@@ -76,8 +76,6 @@ void ViewerWindow::addPluginPanels()
 
         QTreeWidgetItem* item = plugin.gui->getTreeItem();
         const QSignalBlocker blocker(pluginTree);
-        item->setText(0, plugin.gui->getText());
-        item->setIcon(0, plugin.gui->getIcon());
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(0, Qt::Checked);
         pluginTree->addTopLevelItem(item);

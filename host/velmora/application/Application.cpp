@@ -1,6 +1,6 @@
 #include "velmora/application/Application.h"
 
-#include <osgGA/CameraManipulator>
+#include <osgGA/StandardManipulator>
 
 #include <limits>
 
@@ -56,20 +56,19 @@ osg::ref_ptr<osg::Group> Application::getSceneData() const
 
 osg::Vec3d Application::getStartPosition()
 {
-    return osg::Matrixd::inverse(startView).getTrans();
+    return startEye;
 }
 
 void Application::warpToPosition(const osg::Vec3d& position)
 {
     osg::Vec3d eye, center, up;
     viewer->getCamera()->getViewMatrixAsLookAt(eye, center, up, 1.0);
-    const osg::Vec3d direction = center - eye;
-    applyView(osg::Matrixd::lookAt(position, position + direction, up));
+    lookAt(position, position + (center - eye), up);
 }
 
 void Application::warpToStart()
 {
-    applyView(startView);
+    lookAt(startEye, startCenter, startUp);
 }
 
 bool Application::hasTerrainPointUnderMouse() const
@@ -84,8 +83,10 @@ osg::Vec3d& Application::getTerrainPointUnderMouse()
 
 void Application::setStartView(const osg::Vec3d& eye, const osg::Vec3d& center, const osg::Vec3d& up)
 {
-    startView = osg::Matrixd::lookAt(eye, center, up);
-    applyView(startView);
+    startEye = eye;
+    startCenter = center;
+    startUp = up;
+    lookAt(eye, center, up);
 }
 
 void Application::setTerrainPointUnderMouse(const osg::Vec3d& point)
@@ -110,13 +111,21 @@ void Application::resize(int width, int height)
     camera->setProjectionMatrixAsPerspective(fieldOfViewDeg, double(width) / height, zNear, zFar);
 }
 
-void Application::applyView(const osg::Matrixd& viewMatrix)
+void Application::lookAt(const osg::Vec3d& eye, const osg::Vec3d& center, const osg::Vec3d& up)
 {
-    // The camera shows the new view at once; a manipulator, when the host
-    // uses one, takes it over so the next frame does not undo it.
-    viewer->getCamera()->setViewMatrix(viewMatrix);
-    if (osgGA::CameraManipulator* manipulator = viewer->getCameraManipulator())
-        manipulator->setByInverseMatrix(viewMatrix);
+    osg::Camera* camera = viewer->getCamera();
+    osgGA::CameraManipulator* manipulator = viewer->getCameraManipulator();
+    if (auto* standard = dynamic_cast<osgGA::StandardManipulator*>(manipulator)) {
+        // Given eye, center and up, OSG's manipulators keep the eye and the
+        // direction; given a whole matrix, a terrain manipulator re-aims at
+        // whatever ground it finds and may turn the camera straight down.
+        standard->setTransformation(eye, center, up);
+        camera->setViewMatrix(standard->getInverseMatrix());
+        return;
+    }
+    camera->setViewMatrixAsLookAt(eye, center, up);
+    if (manipulator)
+        manipulator->setByInverseMatrix(camera->getViewMatrix());
 }
 
 } // namespace velmora::application

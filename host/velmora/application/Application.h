@@ -55,13 +55,16 @@ public:
     // Resizes the window, the camera's viewport and its projection.
     void resize(int width, int height);
 
-private:
-    void applyView(const osg::Matrixd& viewMatrix);
+protected:
+    // Shows the view from eye towards center now and hands it to the camera
+    // manipulator, when the host uses one, so the next frame keeps it.
+    void lookAt(const osg::Vec3d& eye, const osg::Vec3d& center, const osg::Vec3d& up);
 
+private:
     osg::ref_ptr<osgViewer::Viewer> viewer;
     osg::ref_ptr<osgViewer::GraphicsWindowEmbedded> window;
     osg::ref_ptr<osg::Group> sceneRoot;
-    osg::Matrixd startView;
+    osg::Vec3d startEye, startCenter, startUp;
     osg::Vec3d terrainPointUnderMouse;
 };
 
