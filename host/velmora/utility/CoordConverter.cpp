@@ -91,12 +91,6 @@ char utmBandFor(double latitude)
     return utmBands[std::clamp(index, 0, bandCount - 1)];
 }
 
-bool fail(std::string& error, const char* reason)
-{
-    error = reason;
-    return false;
-}
-
 bool fail(std::string& error, const std::string& reason)
 {
     error = reason;
@@ -244,7 +238,7 @@ void CoordConverter::convertGccToGdc(double x, double y, double z, double& latit
         longitude = lon;
         elevation = h;
     } catch (...) {
-        latitude = longitude = elevation = nan;
+        // The outputs still hold NaN: they are written only on success.
     }
 }
 
@@ -276,9 +270,7 @@ void CoordConverter::convertGdcToUtm(double latitude, double longitude, unsigned
         easting = x;
         northing = y;
     } catch (...) {
-        zone = 0;
-        band = '\0';
-        easting = northing = nan;
+        // The outputs still hold "no value": they are written only on success.
     }
 }
 
@@ -296,7 +288,7 @@ void CoordConverter::convertUtmToGdc(unsigned int zone, char band, double eastin
         latitude = lat;
         longitude = lon;
     } catch (...) {
-        latitude = longitude = nan;
+        // The outputs still hold NaN: they are written only on success.
     }
 }
 
