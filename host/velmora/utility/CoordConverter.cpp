@@ -91,6 +91,31 @@ char utmBandFor(double latitude)
     return utmBands[std::clamp(index, 0, bandCount - 1)];
 }
 
+// The latitude whose band the MGRS letter shows. The point's own latitude,
+// except on a band edge: a latitude of exactly 8 gets band P from
+// convertGdcToUtm, but recomputed from easting and northing it may come out a
+// hair below 8, in band N; and a northing typed as shown, rounded to the
+// metre, may too. Within a hair of the caller's band, the caller's band is
+// kept, so both forms of one place show the same letter. MGRS readers accept
+// either letter that close to an edge.
+double bandLatitude(unsigned int zone, bool northp, double easting, double northing, char band)
+{
+    double latitude = nan;
+    double longitude = nan;
+    UTMUPS::Reverse(static_cast<int>(zone), northp, easting, northing, latitude, longitude);
+    if (!isUtmBand(band))
+        return latitude;
+    const char* const letter = std::strchr(utmBands, toUpper(band));
+    // About a metre, the resolution of the UTM and MGRS texts: a northing
+    // typed as shown lands within it.
+    constexpr double hair = 1e-5;
+    const double south = -80.0 + 8.0 * static_cast<double>(letter - utmBands);
+    const double north = toUpper(band) == 'X' ? 84.0 : south + 8.0;
+    if (latitude < south - hair || latitude >= north + hair)
+        return latitude;
+    return std::clamp(latitude, south, std::nextafter(north, south));
+}
+
 bool fail(std::string& error, const std::string& reason)
 {
     error = reason;
@@ -299,9 +324,14 @@ std::string CoordConverter::convertUtmToMgrs(double easting, double northing, un
     if (hemisphere == Hemisphere::none || !std::isfinite(easting) || !std::isfinite(northing))
         return {};
     try {
+        const bool northp = hemisphere == Hemisphere::north;
+        const int digits = static_cast<int>(std::min(precision, maxMgrsPrecision));
         std::string mgrs;
-        GeographicLib::MGRS::Forward(static_cast<int>(zone), hemisphere == Hemisphere::north, easting, northing,
-                                     static_cast<int>(std::min(precision, maxMgrsPrecision)), mgrs);
+        if (zone == UTMUPS::UPS)
+            GeographicLib::MGRS::Forward(static_cast<int>(zone), northp, easting, northing, digits, mgrs);
+        else
+            GeographicLib::MGRS::Forward(static_cast<int>(zone), northp, easting, northing,
+                                         bandLatitude(zone, northp, easting, northing, band), digits, mgrs);
         // GeographicLib's marker for an invalid input, not a reference.
         if (mgrs.compare(0, 3, "INV") == 0)
             return {};

@@ -78,7 +78,12 @@ public:
     //
     // The band only picks the hemisphere for the given northing (see
     // convertUtmToGdc, both conventions are accepted); the band letter in the
-    // result is the one of the actual position. Points MGRS cannot represent
+    // result is the one of the actual position, except within about a metre
+    // (1e-5 degrees) of an edge of the given band, where it is the given
+    // band's: a point that convertGdcToUtm puts in band P at exactly 8N keeps
+    // P here too, although its latitude recomputed from easting and northing
+    // may fall a hair short.
+    // Points MGRS cannot represent
     // (outside its ranges, an invalid zone or band, NaN) give an empty string.
     static std::string convertUtmToMgrs(double easting, double northing, unsigned int zone, char band,
                                         unsigned int precision);
