@@ -1,9 +1,11 @@
 #include "CompassWidgetPlugin.h"
 
 #include "ClipboardReport.h"
-#include "CoordinateSystem.h"
+#include "DegreeSplit.h"
 #include "FieldValidators.h"
 #include "FixedPitchFont.h"
+#include "GridInput.h"
+#include "Location.h"
 #include "NumberText.h"
 
 #include <velmora/application/Application.h>
@@ -72,9 +74,13 @@ CompassWidgetPlugin::CompassWidgetPlugin()
     utmBandTextBox->setValidator(createBandValidator(this));
     latDegText->setValidator(createIntValidator(-90, 90, this));
     lonDegText->setValidator(createIntValidator(-180, 180, this));
-    QIntValidator* minutesOrSeconds = createIntValidator(0, 59, this);
-    for (QLineEdit* field : {latMinText, latSecText, lonMinText, lonSecText})
-        field->setValidator(minutesOrSeconds);
+    QIntValidator* minutes = createIntValidator(0, 59, this);
+    latMinText->setValidator(minutes);
+    lonMinText->setValidator(minutes);
+    // The seconds fields show decimals, so they must take them back.
+    QDoubleValidator* seconds = createSecondsValidator(this);
+    latSecText->setValidator(seconds);
+    lonSecText->setValidator(seconds);
 }
 
 CompassWidgetPlugin::~CompassWidgetPlugin() = default;
@@ -196,18 +202,31 @@ void CompassWidgetPlugin::on_toggleSyncButton_clicked(bool)
 
 void CompassWidgetPlugin::on_gdcTextBox_editingFinished()
 {
+    const double elevation = fieldToDouble(gdcElevationTextBox);
+    const double longitude = fieldToDouble(gdcLongitudeTextBox);
+    const double latitude = fieldToDouble(gdcLatitudeTextBox);
+    showLocation(locationFromGdc({latitude, longitude, elevation}), CoordinateSystem::GdcDegrees, locationStatus);
 }
 
 void CompassWidgetPlugin::on_gdcDmsTextBox_editingFinished()
 {
+    showLocation(locationFromGdc(readDmsFields()), CoordinateSystem::GdcDms, locationStatus);
 }
 
 void CompassWidgetPlugin::on_gccTextBox_editingFinished()
 {
+    const double z = fieldToDouble(gccZTextBox);
+    const double y = fieldToDouble(gccYTextBox);
+    const double x = fieldToDouble(gccXTextBox);
+    showLocation(locationFromGcc({x, y, z}), CoordinateSystem::Gcc, locationStatus);
 }
 
 void CompassWidgetPlugin::on_localTextBox_editingFinished()
 {
+    const double z = fieldToDouble(localZTextBox);
+    const double y = fieldToDouble(localYTextBox);
+    const double x = fieldToDouble(localXTextBox);
+    showLocation(locationFromLocal({x, y, z}), CoordinateSystem::TerrainLocal, locationStatus);
 }
 
 void CompassWidgetPlugin::on_dmsCheckbox_state_changed(int state)
@@ -230,10 +249,32 @@ void CompassWidgetPlugin::on_coordinateSystemChoiceChanged(int)
 
 void CompassWidgetPlugin::recalculateFromMgrsChange()
 {
+    const std::string reference = mgrsTextBox->text().toStdString();
+    // A reference with its own grid zone designation is read in its own band;
+    // only one without (just the 100 km square) takes the remembered zone and band.
+    const char ownBand = mgrsBandLetter(reference);
+    UtmLocation utm;
+    utm.zone = lastUtmZone;
+    utm.band = ownBand != '\0' ? ownBand : lastUtmBand;
+    std::string error;
+    if (!utility::CoordConverter::convertMgrsToUtm(lastUtmZone, utm.band, reference, utm.zone, utm.easting,
+                                                   utm.northing, error)) {
+        mgrsStatus->setText(QString::fromStdString(error));
+        return;
+    }
+    if (showLocation(locationFromUtm(utm), CoordinateSystem::Mgrs, mgrsStatus))
+        mgrsStatus->setText(QString::fromStdString(error));
 }
 
 void CompassWidgetPlugin::recalculateFromUtmChange()
 {
+    UtmLocation utm;
+    if (!validateUtmFields(utm))
+        return;
+    if (!showLocation(locationFromUtm(utm), CoordinateSystem::Utm, utmStatus))
+        utmStatus->setText(QStringLiteral("No place in zone %1%2 has this easting and northing")
+                               .arg(utm.zone)
+                               .arg(QLatin1Char(utm.band)));
 }
 
 void CompassWidgetPlugin::toUpper(const QString& text)
@@ -247,13 +288,112 @@ double CompassWidgetPlugin::fieldToDouble(const QLineEdit* field) const
     return textToDouble(field->text());
 }
 
+gmtl::Vec<double, 3> CompassWidgetPlugin::readDmsFields() const
+{
+    return {joinDegrees(fieldToDouble(latDegText), fieldToDouble(latMinText), fieldToDouble(latSecText)),
+            joinDegrees(fieldToDouble(lonDegText), fieldToDouble(lonMinText), fieldToDouble(lonSecText)),
+            fieldToDouble(elevDmsText)};
+}
+
+bool CompassWidgetPlugin::validateUtmFields(UtmLocation& utm)
+{
+    const QString problem = validateUtmTexts(
+        {utmZoneTextBox->text(), utmBandTextBox->text(), utmEastingTextBox->text(), utmNorthingTextBox->text()}, utm);
+    utmStatus->setText(problem);
+    return problem.isEmpty();
+}
+
+void CompassWidgetPlugin::writeGdcFields(const gmtl::Vec<double, 3>& gdc)
+{
+    gdcLatitudeTextBox->setText(formatDouble(gdc[0]));
+    gdcLongitudeTextBox->setText(formatDouble(gdc[1]));
+    gdcElevationTextBox->setText(formatDouble(gdc[2]));
+}
+
+void CompassWidgetPlugin::writeDmsFields(const gmtl::Vec<double, 3>& gdc)
+{
+    const DegreeParts latitude = splitDegrees(gdc[0]);
+    latDegText->setText(degreesText(latitude));
+    latMinText->setText(QString::number(latitude.minutes));
+    latSecText->setText(formatDouble(latitude.seconds));
+    const DegreeParts longitude = splitDegrees(gdc[1]);
+    lonDegText->setText(degreesText(longitude));
+    lonMinText->setText(QString::number(longitude.minutes));
+    lonSecText->setText(formatDouble(longitude.seconds));
+    elevDmsText->setText(formatDouble(gdc[2]));
+}
+
+void CompassWidgetPlugin::writeGccFields(const gmtl::Vec<double, 3>& gcc)
+{
+    gccXTextBox->setText(formatDouble(gcc[0]));
+    gccYTextBox->setText(formatDouble(gcc[1]));
+    gccZTextBox->setText(formatDouble(gcc[2]));
+}
+
+void CompassWidgetPlugin::writeLocalFields(const gmtl::Vec<double, 3>& local)
+{
+    localXTextBox->setText(formatDouble(local[0]));
+    localYTextBox->setText(formatDouble(local[1]));
+    localZTextBox->setText(formatDouble(local[2]));
+}
+
+void CompassWidgetPlugin::writeUtmFields(const UtmLocation& utm)
+{
+    utmZoneTextBox->setText(QString::number(utm.zone));
+    utmBandTextBox->setText(QString(QLatin1Char(utm.band)));
+    utmEastingTextBox->setText(formatDouble(utm.easting));
+    utmNorthingTextBox->setText(formatDouble(utm.northing));
+}
+
+bool CompassWidgetPlugin::showLocation(const Location& location, CoordinateSystem edited, QLabel* status)
+{
+    const QString problem = locationProblem(location);
+    if (!problem.isEmpty()) {
+        if (status == locationStatus)
+            setLocationStatus(problem);
+        else
+            status->setText(problem);
+        return false;
+    }
+
+    // A message about a form is stale once that form shows the new place.
+    setLocationStatus(QString());
+    if (edited != CoordinateSystem::GdcDegrees)
+        writeGdcFields(location.gdc);
+    if (edited != CoordinateSystem::GdcDms)
+        writeDmsFields(location.gdc);
+    if (edited != CoordinateSystem::Gcc)
+        writeGccFields(location.gcc);
+    if (edited != CoordinateSystem::TerrainLocal)
+        writeLocalFields(location.local);
+    if (edited != CoordinateSystem::Mgrs) {
+        mgrsTextBox->setText(QString::fromStdString(location.mgrs));
+        mgrsStatus->clear();
+    }
+    // A UTM edit keeps its fields as typed and the remembered zone and band.
+    if (edited != CoordinateSystem::Utm) {
+        writeUtmFields(location.utm);
+        utmStatus->clear();
+        lastUtmZone = location.utm.zone;
+        lastUtmBand = location.utm.band;
+    }
+    return true;
+}
+
+void CompassWidgetPlugin::setLocationStatus(const QString& text)
+{
+    locationStatus->setText(text);
+    locationStatus->setVisible(!text.isEmpty());
+}
+
 void CompassWidgetPlugin::showLocalLocation(const osg::Vec3d& point)
 {
-    localXTextBox->setText(formatDouble(point.x()));
-    localYTextBox->setText(formatDouble(point.y()));
-    localZTextBox->setText(formatDouble(point.z()));
-    // The other forms derive from the 8-digit text, not from the exact point.
-    on_localTextBox_editingFinished();
+    // The other forms derive from the 8-digit texts of the local fields, not
+    // from the exact point, exactly as if those texts had been typed.
+    auto asShown = [](double value) { return textToDouble(formatDouble(value)); };
+    const gmtl::Vec<double, 3> local{asShown(point.x()), asShown(point.y()), asShown(point.z())};
+    if (showLocation(locationFromLocal(local), CoordinateSystem::TerrainLocal, locationStatus))
+        writeLocalFields(local);
 }
 
 } // namespace velmora::plugin::compass_widget

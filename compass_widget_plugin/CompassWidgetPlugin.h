@@ -4,12 +4,16 @@
 #include <velmora/application/plugin/MouseHandlerPlugin.h>
 #include <velmora/widget/plugin/WidgetPlugin.h>
 
+#include "CoordinateSystem.h"
+#include "UtmLocation.h"
+
 // The form is a private base, so its complete type is needed here.
 #include "ui_CompassWidgetPlugin.h"
 
 #include <QObject>
 #include <QString>
 
+#include <gmtl/Vec.h>
 #include <osg/Matrixd>
 #include <osg/Vec3d>
 
@@ -20,6 +24,8 @@ class QLineEdit;
 class QMouseEvent;
 
 namespace velmora::plugin::compass_widget {
+
+struct Location;
 
 // The compass and location plugin: the "Compass" panel with one location in
 // six coordinate forms, the host's mouse events over the 3D view, the
@@ -111,11 +117,35 @@ private slots:
 
 private:
     // The number at the start of field's text, read in the C locale; 0 when
-    // the text does not start with a number.
+    // the text does not start with a number ("", "-", ".").
     double fieldToDouble(const QLineEdit* field) const;
+    // The latitude, longitude (degrees) and elevation (metres) that the seven
+    // deg:min:sec fields stand for; the sign comes from the degrees fields.
+    gmtl::Vec<double, 3> readDmsFields() const;
+    // Reads the four UTM fields into utm and shows what is wrong with them in
+    // utmStatus; false (and utm untouched) when they hold no position.
+    bool validateUtmFields(UtmLocation& utm);
+
+    // Each writer sets its form's fields: doubles with 'g' and 8 significant
+    // digits and '.' whatever the locale.
+    void writeGdcFields(const gmtl::Vec<double, 3>& gdc);
+    void writeDmsFields(const gmtl::Vec<double, 3>& gdc);
+    void writeGccFields(const gmtl::Vec<double, 3>& gcc);
+    void writeLocalFields(const gmtl::Vec<double, 3>& local);
+    void writeUtmFields(const UtmLocation& utm);
+
+    // Writes location into every form but the edited one, which keeps the
+    // text as typed, and clears the messages of the forms it rewrote. When
+    // the location has no value in some form (out-of-domain input), nothing
+    // but status changes: the reason goes there and false is returned.
+    bool showLocation(const Location& location, CoordinateSystem edited, QLabel* status);
+    // Shows text in the message line under the MGRS form, hidden while empty.
+    void setLocationStatus(const QString& text);
+
     // Makes the terrain-local point (metres) the shown location: writes it
     // into the local fields ('g', 8 significant digits) and derives every
-    // other form from that text.
+    // other form from that text. A point without a place (NaN) changes
+    // nothing but the message line.
     void showLocalLocation(const osg::Vec3d& point);
 
     bool syncing = false;

@@ -3,6 +3,7 @@
 #include "DecimalFieldValidator.h"
 
 #include <QDoubleValidator>
+#include <cmath>
 #include <QIntValidator>
 #include <QRegExp>
 #include <QRegExpValidator>
@@ -20,6 +21,16 @@ QDoubleValidator* createDoubleValidator(QObject* parent)
 {
     auto* validator = new DecimalFieldValidator(parent);
     validator->setLocale(fieldLocale());
+    return validator;
+}
+
+QDoubleValidator* createSecondsValidator(QObject* parent)
+{
+    QDoubleValidator* validator = createDoubleValidator(parent);
+    validator->setNotation(QDoubleValidator::StandardNotation);
+    // 60 itself is a whole minute; the largest double below it is the top.
+    validator->setBottom(0.0);
+    validator->setTop(std::nextafter(60.0, 0.0));
     return validator;
 }
 

@@ -23,6 +23,10 @@ QLocale fieldLocale();
 // Where the user's locale writes a decimal comma, a typed ',' becomes '.'.
 QDoubleValidator* createDoubleValidator(QObject* parent);
 
+// Seconds of arc: decimals from 0 up to, not including, 60, without exponent.
+// Where the user's locale writes a decimal comma, a typed ',' becomes '.'.
+QDoubleValidator* createSecondsValidator(QObject* parent);
+
 // Whole numbers from bottom to top (inclusive), without sign for bottom >= 0.
 QIntValidator* createIntValidator(int bottom, int top, QObject* parent);
 

@@ -1,5 +1,7 @@
 #include "NumberText.h"
 
+#include <algorithm>
+#include <limits>
 #include <locale>
 #include <sstream>
 #include <string>
@@ -19,6 +21,17 @@ double textToDouble(const QString& text)
     double value = 0.0;
     stream >> value;
     return value;
+}
+
+unsigned int textToUnsigned(const QString& text)
+{
+    std::istringstream stream(text.toStdString());
+    stream.imbue(std::locale::classic());
+    // Read signed and wider, so "-5" is recognised rather than wrapped around.
+    long long value = 0;
+    stream >> value;
+    constexpr long long largest = std::numeric_limits<unsigned int>::max();
+    return static_cast<unsigned int>(std::clamp(value, 0LL, largest));
 }
 
 } // namespace velmora::plugin::compass_widget

@@ -17,4 +17,10 @@ QString formatDouble(double value);
 // beyond the double range gives the largest double of its sign.
 double textToDouble(const QString& text);
 
+// The whole number at the start of a field's text, read like textToDouble:
+// "12abc" gives 12. Text that does not start with a number gives 0, and so
+// does a negative number (a count cannot be below zero); numbers beyond the
+// range give 4294967295.
+unsigned int textToUnsigned(const QString& text);
+
 } // namespace velmora::plugin::compass_widget

@@ -98,6 +98,12 @@ private slots:
             // Longer than the limit allows: the last keystroke is dropped.
             row("longitude four digits", "lonDegText", "1801", "180", true);
             row("minutes 60", "lonMinText", "60", "60", false);
+            // Seconds are shown with decimals, so they are taken back with decimals, below 60.
+            row("seconds decimals", "latSecText", "24.444437", "24.444437", true);
+            row("seconds 60", "lonSecText", "60", "60", false);
+            row("seconds decimal comma", "lonSecText", "12,5", commaLocale ? "12.5" : "125", commaLocale);
+            // The sign of an angle between -1 and 0 stands on its zero degrees.
+            row("degrees minus zero", "latDegText", "-0", "-0", true);
             row("minutes unsigned", "latMinText", "-5", "5", true);
             // Free text: the MGRS parser reports what it cannot read.
             row("mgrs free text", "mgrsTextBox", "33TWN 84683", "33TWN 84683", true);

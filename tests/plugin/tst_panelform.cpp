@@ -240,18 +240,19 @@ private slots:
             {"latSecText", "1"},            {"gdcLongitudeTextBox", "-117.25"}, {"gccXTextBox", "-2437543.1"},
             {"gccYTextBox", "-4650203.3"},  {"gccZTextBox", "3503916.6"},      {"mgrsTextBox", "10TES1234567890"},
             {"utmZoneTextBox", "10"},       {"utmBandTextBox", "T"},           {"utmEastingTextBox", "594321.5"},
-            {"utmNorthingTextBox", "5189012.25"}};
+            {"utmNorthingTextBox", "5189012.25"}, {"lonDegText", "-117"}, {"lonMinText", "15"},
+            {"lonSecText", "2"},            {"gdcElevationTextBox", "12"}};
         for (const auto& [name, text] : filled)
             field(name)->setText(text);
         QTest::mouseClick(plugin->find<QPushButton>("copyToClipboardButton"), Qt::LeftButton);
 
         // The labels as they stand, blanks included; both geodetic forms share a line;
-        // fields not filled are copied empty, their separators kept; the local fields
+        // the local fields
         // hold the start position initialize showed; zone and band joined, easting first.
         const QString expected = "Orientation (deg): 0\n"
                                  "    Latitude (deg): 33.5 (33 30' 1\")\n"
-                                 "    Longitude(deg): -117.25 ( ' \")\n"
-                                 "    Elevation (m): \n"
+                                 "    Longitude(deg): -117.25 (-117 15' 2\")\n"
+                                 "    Elevation (m): 12\n"
                                  "GCC:\n"
                                  "    X: -2437543.1\n"
                                  "    Y: -4650203.3\n"
