@@ -4,9 +4,7 @@
 #include <velmora/application/plugin/FrameUpdatePlugin.h>
 #include <velmora/application/plugin/MouseHandlerPlugin.h>
 
-#include <QClipboard>
 #include <QJsonObject>
-#include <QMetaMethod>
 #include <QtTest>
 
 #include <memory>
@@ -18,7 +16,6 @@ using velmora::testing::TestHost;
 using velmora::widget::plugin::WidgetPlugin;
 
 namespace {
-constexpr int ownSlotCount = 23;
 const char* const className = "velmora::plugin::compass_widget::CompassWidgetPlugin";
 enum class CastAnswer { Null, Object, WidgetPluginBase, MouseHandlerBase, FrameUpdateBase };
 } // namespace
@@ -107,91 +104,6 @@ private slots:
         }
         QVERIFY(answer == CastAnswer::Null || expected);
         QCOMPARE(object->qt_metacast(name.isNull() ? nullptr : name.constData()), expected);
-    }
-
-    void slotTable_data()
-    {
-        QTest::addColumn<int>("index");
-        QTest::addColumn<QByteArray>("signature");
-        QTest::addColumn<QByteArray>("parameterName");
-
-        // Each button slot has a bool with a default, which the meta object lists
-        // twice: the full signature first, then the one without the argument.
-        const char* const buttons[] = {"copyToClipboardButton", "pickCoordButton", "warpButton", "warpToStartButton",
-                                       "syncButton", "toggleSyncButton"};
-        int index = 0;
-        for (const char* button : buttons) {
-            const QByteArray name = QByteArray("on_") + button + "_clicked";
-            QTest::addRow("%d", index) << index << name + "(bool)" << QByteArray("checked");
-            ++index;
-            QTest::addRow("%d", index) << index << name + "()" << QByteArray();
-            ++index;
-        }
-        const std::pair<const char*, const char*> rest[] = {
-            {"on_gdcTextBox_editingFinished()", ""},
-            {"on_gdcDmsTextBox_editingFinished()", ""},
-            {"on_gccTextBox_editingFinished()", ""},
-            {"on_localTextBox_editingFinished()", ""},
-            {"on_dmsCheckbox_state_changed(int)", "state"},
-            {"displayCompassOn3D(int)", "state"},
-            {"setCompassOn3DSize(int)", "size"},
-            {"on_coordinateSystemChoiceChanged(int)", ""},
-            {"recalculateFromMgrsChange()", ""},
-            {"recalculateFromUtmChange()", ""},
-            {"toUpper(QString)", "text"},
-        };
-        for (const auto& [signature, parameter] : rest) {
-            QTest::addRow("%d", index) << index << QByteArray(signature) << QByteArray(parameter);
-            ++index;
-        }
-    }
-
-    void slotTable()
-    {
-        QFETCH(int, index);
-        QFETCH(QByteArray, signature);
-        QFETCH(QByteArray, parameterName);
-
-        LoadedCompassPlugin plugin;
-        const QMetaObject* meta = plugin.object()->metaObject();
-        // Slots only: no signals or other methods of its own.
-        QCOMPARE(meta->methodCount() - meta->methodOffset(), ownSlotCount);
-        const QMetaMethod method = meta->method(meta->methodOffset() + index);
-        QCOMPARE(method.methodSignature(), signature);
-        QCOMPARE(method.methodType(), QMetaMethod::Slot);
-        QCOMPARE(method.access(), QMetaMethod::Private);
-        if (method.parameterCount() == 1)
-            QCOMPARE(method.parameterNames().at(0), parameterName);
-    }
-
-    void invokeByIndex_data()
-    {
-        QTest::addColumn<int>("index");
-        QTest::addColumn<bool>("copies");
-        // Index 1 is the copy button's slot without its bool.
-        QTest::newRow("slot 1: copy to clipboard") << 1 << true;
-        // Where a subclass's methods would start: nothing runs, the id comes back less the table.
-        QTest::newRow("first past the table") << ownSlotCount << false;
-    }
-
-    void invokeByIndex()
-    {
-        QFETCH(int, index);
-        QFETCH(bool, copies);
-
-        LoadedCompassPlugin plugin;
-        QObject* object = plugin.object();
-        QApplication::clipboard()->setText("before");
-
-        void* args[] = {nullptr, nullptr};
-        const int id = object->metaObject()->methodOffset() + index;
-        QCOMPARE(object->qt_metacall(QMetaObject::InvokeMetaMethod, id, args), index - ownSlotCount);
-
-        const QString clipboard = QApplication::clipboard()->text();
-        if (copies)
-            QVERIFY2(clipboard.startsWith("Orientation (deg): 0\n    Latitude (deg): "), qPrintable(clipboard));
-        else
-            QCOMPARE(clipboard, QString("before"));
     }
 
 private:

@@ -1,16 +1,12 @@
 #include "LoadedCompassPlugin.h"
 #include "TestHost.h"
 
-#include "ui_CompassWidgetPlugin.h"
-
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSpinBox>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QtTest>
@@ -21,9 +17,8 @@ using velmora::testing::LoadedCompassPlugin;
 using velmora::testing::TestApplication;
 using velmora::testing::TestHost;
 
-// The panel as the host and the user meet it: the widget tree the plugin
-// builds on the host's panel widget, its status-bar widgets, and what
-// initialize connects and fills in.
+// The panel as the host and the user meet it: its status-bar widgets, and
+// what initialize connects and fills in.
 class TestPanelForm : public QObject
 {
     Q_OBJECT
@@ -44,136 +39,6 @@ private slots:
     {
         plugin.reset();
         host.reset();
-    }
-
-    void widgetTree_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QByteArray>("className");
-        // Object names of the parent widgets from the widget up to the panel root.
-        QTest::addColumn<QStringList>("parents");
-
-        const QString root = "CompassWidgetPlugin";
-        QTest::newRow("orientationLabel") << "orientationLabel" << QByteArray("QLabel")
-                                          << QStringList{"compassWidget", root};
-        QTest::newRow("sizeOn3DSlider") << "sizeOn3DSlider" << QByteArray("QSlider") << QStringList{"groupBox_2", root};
-        QTest::newRow("utmBandTextBox") << "utmBandTextBox" << QByteArray("QLineEdit") << QStringList{"utmBox", root};
-        QTest::newRow("mgrsTextBox") << "mgrsTextBox" << QByteArray("QLineEdit") << QStringList{"mgrsBox", root};
-        QTest::newRow("dmsCheckBox") << "dmsCheckBox" << QByteArray("QCheckBox") << QStringList{"gdcGroupBox", root};
-        // Both geodetic pages belong to the stack, whichever is shown.
-        QTest::newRow("gdcLatitudeTextBox") << "gdcLatitudeTextBox" << QByteArray("QLineEdit")
-                                            << QStringList{"gdcDecimal", "gdcDecimalPage", "gdcStackedWidget",
-                                                           "gdcGroupBox", root};
-        QTest::newRow("elevDmsText") << "elevDmsText" << QByteArray("QLineEdit")
-                                     << QStringList{"latdms", "gdcDmsPage", "gdcStackedWidget", "gdcGroupBox", root};
-        // The group boxes are children of their frames, with only layouts between.
-        QTest::newRow("gccYTextBox") << "gccYTextBox" << QByteArray("QLineEdit")
-                                     << QStringList{"gccGroupbox", "gccFrame", root};
-        QTest::newRow("localZTextBox") << "localZTextBox" << QByteArray("QLineEdit")
-                                       << QStringList{"localGroupbox", "localFrame", root};
-        QTest::newRow("toggleSyncButton") << "toggleSyncButton" << QByteArray("QPushButton")
-                                          << QStringList{"gridLayoutWidget", "groupBox", root};
-    }
-
-    void widgetTree()
-    {
-        QFETCH(QString, name);
-        QFETCH(QStringList, parents);
-
-        QWidget* widget = plugin->find<QWidget>(name);
-        QVERIFY(widget);
-        QTEST(QByteArray(widget->metaObject()->className()), "className");
-        QStringList chain;
-        for (QWidget* parent = widget->parentWidget(); parent; parent = parent->parentWidget())
-            chain << parent->objectName();
-        QCOMPARE(chain, parents);
-    }
-
-    void texts_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("text");
-
-        // The labels the clipboard report copies are checked there, blanks included.
-        QTest::newRow("lon deg label") << "lonDegLabel" << "Lon deg";
-        QTest::newRow("warp") << "warpButton" << "Warp to Location";
-        QTest::newRow("warp to start") << "warpToStartButton" << "Warp to Start Location";
-        QTest::newRow("toggle sync") << "toggleSyncButton" << "Toggle Sync Input to Current Location";
-        QTest::newRow("copy") << "copyToClipboardButton" << "Copy to Clipboard";
-        QTest::newRow("dms") << "dmsCheckBox" << "DMS";
-        QTest::newRow("display") << "displayOn3DCheckBox" << "Display";
-        QTest::newRow("hud box title") << "groupBox_2" << "Compass on 3D";
-    }
-
-    void texts()
-    {
-        QFETCH(QString, name);
-
-        QObject* widget = plugin->find<QWidget>(name);
-        QVERIFY(widget);
-        QTEST(widget->property(qobject_cast<QGroupBox*>(widget) ? "title" : "text").toString(), "text");
-    }
-
-    void tabOrder()
-    {
-        const QStringList order{"utmZoneTextBox",     "utmBandTextBox",    "utmEastingTextBox",     "utmNorthingTextBox",
-                                "mgrsTextBox",        "dmsCheckBox",       "gdcLatitudeTextBox",    "gdcLongitudeTextBox",
-                                "gdcElevationTextBox", "gccXTextBox",      "gccYTextBox",           "gccZTextBox",
-                                "localXTextBox",      "localYTextBox",     "localZTextBox",         "warpButton",
-                                "pickCoordButton",    "warpToStartButton", "toggleSyncButton",      "copyToClipboardButton",
-                                "syncButton",         "latDegText",        "latMinText",            "latSecText",
-                                "lonDegText",         "lonMinText",        "lonSecText",            "elevDmsText"};
-        QWidget* widget = plugin->find<QWidget>(order.first());
-        QVERIFY(widget);
-        for (int i = 1; i < order.size(); ++i) {
-            // Tab passes over labels and frames, which keep their place in the focus chain.
-            do
-                widget = widget->nextInFocusChain();
-            while (!(widget->focusPolicy() & Qt::TabFocus));
-            QCOMPARE(widget->objectName(), order.at(i));
-        }
-    }
-
-    void startsEmptyOnTheDecimalPage()
-    {
-        for (QLineEdit* edit : plugin->panel()->findChildren<QLineEdit*>()) {
-            // The spin box's own line edit shows its value.
-            if (!qobject_cast<QSpinBox*>(edit->parent()))
-                QVERIFY2(edit->text().isEmpty(), qPrintable(edit->objectName()));
-        }
-        QVERIFY(plugin->find<QLabel>("utmStatus")->text().isEmpty());
-        QVERIFY(plugin->find<QLabel>("mgrsStatus")->text().isEmpty());
-        QCOMPARE(plugin->find<QStackedWidget>("gdcStackedWidget")->currentWidget()->objectName(),
-                 QString("gdcDecimalPage"));
-        QVERIFY(!plugin->find<QCheckBox>("dmsCheckBox")->isChecked());
-        QVERIFY(plugin->find<QCheckBox>("displayOn3DCheckBox")->isChecked());
-        // The size's start value, 15, is checked where the slider is moved.
-        QVERIFY(plugin->find<QPushButton>("toggleSyncButton")->isCheckable());
-        QVERIFY(!plugin->find<QPushButton>("toggleSyncButton")->isChecked());
-        QCOMPARE(field("mgrsTextBox")->maxLength(), 128);
-        // Seconds are written with decimals although the keyboard may only give whole ones.
-        field("latSecText")->setText("24.444437");
-        QCOMPARE(field("latSecText")->text(), QString("24.444437"));
-    }
-
-    void rootName_data()
-    {
-        QTest::addColumn<QString>("given");
-        QTest::addColumn<QString>("kept");
-        QTest::newRow("unnamed root is named") << "" << "CompassWidgetPlugin";
-        QTest::newRow("named root keeps its name") << "hostPanel" << "hostPanel";
-    }
-
-    void rootName()
-    {
-        QFETCH(QString, given);
-
-        QWidget root;
-        root.setObjectName(given);
-        Ui::CompassWidgetPlugin form;
-        form.setupUi(&root);
-        QTEST(root.objectName(), "kept");
-        QCOMPARE(form.warpButton->window(), &root);
     }
 
     void statusBarHasLabelThenCombo()
