@@ -122,97 +122,129 @@ bool fail(std::string& error, const std::string& reason)
     return false;
 }
 
-bool readMgrs(unsigned int zone, char band, const std::string& mgrs, unsigned int& zoneOut, double& easting,
-              double& northing, std::string& error)
+// A reference with its whitespace squeezed out, upper case, split into its
+// groups: zone digits, letters (band and/or 100 km square), digits.
+struct MgrsText
 {
-    // Squeeze out whitespace, remembering where it was: it may only separate
-    // groups, so "33TWN 84683 12345" is read but "33TWN 8468 312345" (which
-    // looks like an easting of 8468) is refused rather than silently re-split.
     std::string text;
-    std::vector<std::size_t> gaps;
+    std::vector<std::size_t> gaps; // where whitespace stood in text
+    std::size_t zoneDigits = 0;
+    std::string letters;
+    std::size_t digitsStart = 0;
+    std::size_t digitCount = 0;
+};
+
+// Whitespace may only separate groups, so its places are remembered: "33TWN
+// 84683 12345" is read, but "33TWN 8468 312345" (which looks like an easting
+// of 8468) is refused later rather than silently re-split.
+bool squeeze(const std::string& mgrs, MgrsText& out, std::string& error)
+{
     bool gapPending = false;
     for (const char c : mgrs) {
         if (isSpace(c)) {
-            gapPending = !text.empty();
+            gapPending = !out.text.empty();
             continue;
         }
         if (!isLetter(c) && !isDigit(c))
             return fail(error, "An MGRS reference has only letters, digits and spaces");
         if (gapPending) {
-            gaps.push_back(text.size());
+            out.gaps.push_back(out.text.size());
             gapPending = false;
         }
-        text += toUpper(c);
+        out.text += toUpper(c);
     }
-    if (text.empty())
+    if (out.text.empty())
         return fail(error, "Enter an MGRS reference");
+    return true;
+}
 
+bool splitGroups(MgrsText& m, std::string& error)
+{
     std::size_t pos = 0;
-    while (pos < text.size() && isDigit(text[pos]))
+    while (pos < m.text.size() && isDigit(m.text[pos]))
         ++pos;
-    const std::size_t zoneDigits = pos;
-    while (pos < text.size() && isLetter(text[pos]))
+    m.zoneDigits = pos;
+    while (pos < m.text.size() && isLetter(m.text[pos]))
         ++pos;
-    const std::size_t letterCount = pos - zoneDigits;
-    const std::size_t digitsStart = pos;
-    for (; pos < text.size(); ++pos) {
-        if (!isDigit(text[pos]))
+    m.letters = m.text.substr(m.zoneDigits, pos - m.zoneDigits);
+    m.digitsStart = pos;
+    for (; pos < m.text.size(); ++pos) {
+        if (!isDigit(m.text[pos]))
             return fail(error, "Letters must come before the easting and northing digits");
     }
-    const std::size_t digitCount = text.size() - digitsStart;
-    const std::string letters = text.substr(zoneDigits, letterCount);
-
-    if (letters.find_first_of("IO") != std::string::npos)
+    m.digitCount = m.text.size() - m.digitsStart;
+    if (m.letters.find_first_of("IO") != std::string::npos)
         return fail(error, "MGRS does not use the letters I and O");
+    return true;
+}
 
-    // Where whitespace may stand in the squeezed text, and the full reference
-    // handed to GeographicLib.
-    std::vector<std::size_t> groupBreaks;
-    std::string full;
-    if (zoneDigits > 0) {
-        const int referenceZone = zoneDigits <= 2 ? std::stoi(text.substr(0, zoneDigits)) : 0;
+// The full reference handed to GeographicLib, completed with the incoming
+// zone and band when it has no grid zone designation, and the places in the
+// squeezed text where whitespace may stand.
+bool completeReference(unsigned int zone, char band, const MgrsText& m, std::string& full,
+                       std::vector<std::size_t>& groupBreaks, std::string& error)
+{
+    const std::size_t letterCount = m.letters.size();
+    if (m.zoneDigits > 0) {
+        const int referenceZone = m.zoneDigits <= 2 ? std::stoi(m.text.substr(0, m.zoneDigits)) : 0;
         if (referenceZone < UTMUPS::MINUTMZONE || referenceZone > UTMUPS::MAXUTMZONE)
             return fail(error, "The zone number must be from 1 to 60");
         if (letterCount == 0)
             return fail(error, "A latitude band letter must follow the zone number");
-        if (!isUtmBand(letters[0]))
-            return fail(error, std::string(1, letters[0]) + " is not a latitude band letter (C to X)");
+        if (!isUtmBand(m.letters[0]))
+            return fail(error, std::string(1, m.letters[0]) + " is not a latitude band letter (C to X)");
         if (letterCount == 1)
             return fail(error, "Add the two letters of the 100 km square after the band letter");
         if (letterCount != 3)
             return fail(error, "After the zone number come a band letter and the two letters of the 100 km square");
-        groupBreaks = {zoneDigits, zoneDigits + 1, zoneDigits + 3};
-        full = text;
+        groupBreaks = {m.zoneDigits, m.zoneDigits + 1, m.zoneDigits + 3};
+        full = m.text;
     } else if (letterCount == 3) {
-        if (isUtmBand(letters[0]))
+        if (isUtmBand(m.letters[0]))
             return fail(error, "Add the zone number before the band letter");
-        if (!isUpsBand(letters[0]))
-            return fail(error, std::string(1, letters[0]) + " is not a band letter");
+        if (!isUpsBand(m.letters[0]))
+            return fail(error, std::string(1, m.letters[0]) + " is not a band letter");
         groupBreaks = {1, 3};
-        full = text;
+        full = m.text;
     } else if (letterCount == 2) {
         if (zone < static_cast<unsigned int>(UTMUPS::MINUTMZONE) ||
             zone > static_cast<unsigned int>(UTMUPS::MAXUTMZONE) || !isUtmBand(band))
             return fail(error, "The reference has no zone; add the zone number and band, e.g. 33T");
         groupBreaks = {2};
-        full = std::to_string(zone) + toUpper(band) + text;
-    } else if (letterCount == 1 && isUpsBand(letters[0])) {
+        full = std::to_string(zone) + toUpper(band) + m.text;
+    } else if (letterCount == 1 && isUpsBand(m.letters[0])) {
         return fail(error, "Add the two letters of the 100 km square after the band letter");
     } else if (letterCount < 3) {
         return fail(error, "The 100 km square needs exactly two letters");
     } else {
         return fail(error, "Too many letters in the reference");
     }
+    return true;
+}
 
-    if (digitCount % 2 != 0)
+bool checkDigits(const MgrsText& m, std::vector<std::size_t> groupBreaks, std::string& error)
+{
+    if (m.digitCount % 2 != 0)
         return fail(error, "The easting and northing need the same number of digits");
-    if (digitCount > 2 * maxMgrsPrecision)
+    if (m.digitCount > 2 * maxMgrsPrecision)
         return fail(error, "Too many digits: at most 11 each for easting and northing");
-    groupBreaks.push_back(digitsStart + digitCount / 2);
-    for (const std::size_t gap : gaps) {
+    groupBreaks.push_back(m.digitsStart + m.digitCount / 2);
+    for (const std::size_t gap : m.gaps) {
         if (std::find(groupBreaks.begin(), groupBreaks.end(), gap) == groupBreaks.end())
             return fail(error, "Spaces may only separate the zone, the 100 km square, the easting and the northing");
     }
+    return true;
+}
+
+bool readMgrs(unsigned int zone, char band, const std::string& mgrs, unsigned int& zoneOut, double& easting,
+              double& northing, std::string& error)
+{
+    MgrsText m;
+    std::string full;
+    std::vector<std::size_t> groupBreaks;
+    if (!squeeze(mgrs, m, error) || !splitGroups(m, error) ||
+        !completeReference(zone, band, m, full, groupBreaks, error) || !checkDigits(m, groupBreaks, error))
+        return false;
 
     int referenceZone = 0;
     bool northp = false;
@@ -226,7 +258,7 @@ bool readMgrs(unsigned int zone, char band, const std::string& mgrs, unsigned in
     } catch (const GeographicLib::GeographicErr&) {
         // Everything syntactic is checked above, so what GeographicLib still
         // refuses is a square letter pair that does not exist in the zone.
-        const std::size_t squareStart = full.size() - digitCount - 2;
+        const std::size_t squareStart = full.size() - m.digitCount - 2;
         return fail(error, "The 100 km square " + full.substr(squareStart, 2) + " is not in grid zone " +
                                full.substr(0, squareStart));
     }
