@@ -140,6 +140,7 @@ private:
     int mouseX = 0;
     int mouseY = 0;
     int sceneHeight = 0;
+    // Both null when the host has no main window to put them in.
     QLabel* statusLabel = nullptr;
     QComboBox* coordinateSystemCombo = nullptr;
     // Arming, cancelling and the cross-hair of "Pick Location"; a child of its button.

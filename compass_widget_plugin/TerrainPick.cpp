@@ -6,8 +6,12 @@
 #include <QAbstractButton>
 #include <QCursor>
 #include <QEvent>
+#include <QGraphicsRectItem>
+#include <QGraphicsScene>
 #include <QGraphicsView>
 #include <QKeyEvent>
+
+#include <limits>
 
 namespace velmora::plugin::compass_widget {
 
@@ -24,9 +28,8 @@ TerrainPick::TerrainPick(QAbstractButton* pickButton, QWidget* panel)
 
 TerrainPick::~TerrainPick()
 {
-    // The button is going away; only the view, which may outlive it, needs its cursor back.
-    if (view)
-        view->viewport()->unsetCursor();
+    // The button is going away already; only the scene may outlive it.
+    removeCrossHair();
 }
 
 bool TerrainPick::isArmed() const
@@ -41,8 +44,8 @@ void TerrainPick::arm()
     button->setEnabled(false);
     const qtapplication::QtApplication* host = qtapplication::QtApplicationController::instance()->getQtApplication();
     view = host ? host->getGraphicsView() : nullptr;
-    if (view)
-        view->viewport()->setCursor(Qt::CrossCursor);
+    if (view && view->scene())
+        showCrossHair(view->scene());
     listen(true);
 }
 
@@ -51,10 +54,42 @@ void TerrainPick::disarm()
     if (!isArmed())
         return;
     listen(false);
-    if (view)
-        view->viewport()->unsetCursor();
+    removeCrossHair();
     view = nullptr;
     button->setEnabled(true);
+}
+
+void TerrainPick::showCrossHair(QGraphicsScene* scene)
+{
+    // The graphics view sets its viewport's cursor from the items under the
+    // mouse and puts its own one back when it leaves them, so a cursor set on
+    // the viewport directly would be lost at the first dialog the mouse
+    // crosses. An empty item under everything, over the whole scene, gives the
+    // terrain its cursor the view's own way; it takes no buttons and no hover.
+    crossHairScene = scene;
+    crossHair = new QGraphicsRectItem(scene->sceneRect());
+    crossHair->setPen(Qt::NoPen);
+    crossHair->setAcceptedMouseButtons(Qt::NoButton);
+    crossHair->setZValue(std::numeric_limits<qreal>::lowest());
+    scene->addItem(crossHair);
+    connect(scene, &QGraphicsScene::sceneRectChanged, this, [this](const QRectF& rect) {
+        if (crossHair)
+            crossHair->setRect(rect);
+    });
+    // Set once in the scene, so the view shows it at once when the mouse is over it.
+    crossHair->setCursor(Qt::CrossCursor);
+}
+
+void TerrainPick::removeCrossHair()
+{
+    if (crossHairScene) {
+        disconnect(crossHairScene, nullptr, this, nullptr);
+        // Unset first: the view then gives the viewport back its own cursor.
+        crossHair->unsetCursor();
+        delete crossHair;
+    }
+    crossHair = nullptr;
+    crossHairScene = nullptr;
 }
 
 void TerrainPick::listen(bool on)

@@ -23,6 +23,8 @@ using Warp = velmora::testing::TestApplication::WarpCall;
 namespace {
 enum class Press { Terrain, Sky, OverDialog, EscapeInView, EscapeInField };
 const osg::Vec3d terrainPoint(250.5, -1250.25, 1712.125);
+// Left of and below the panel's dialog.
+const QPoint terrainPixel(300, 400);
 } // namespace
 
 Q_DECLARE_METATYPE(Press)
@@ -113,7 +115,7 @@ private slots:
         if (arm)
             button("pickCoordButton")->click();
         QVERIFY(button("pickCoordButton")->toolTip().contains("Esc"));
-        QCOMPARE(host->view().viewport()->cursor().shape(), arm ? Qt::CrossCursor : Qt::ArrowCursor);
+        QCOMPARE(cursorOverTerrain(), arm ? Qt::CrossCursor : Qt::ArrowCursor);
         QVERIFY(!button("toggleSyncButton")->isChecked() && field("gccXTextBox")->isEnabled());
         const QStringList before = localTexts();
 
@@ -125,12 +127,12 @@ private slots:
             host->application().clearTerrainPointUnderMouse();
         else
             host->setTerrainPointUnderMouse(terrainPoint);
-        const QPoint at = press == Press::OverDialog ? QPoint(710, 30) : QPoint(300, 400);
+        const QPoint at = press == Press::OverDialog ? QPoint(710, 30) : terrainPixel;
         QMouseEvent event(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
         dynamic_cast<MouseHandlerPlugin*>(plugin->object())->handleMouseClick(&event, &host->scene());
 
         QCOMPARE(!button("pickCoordButton")->isEnabled(), stillArmed);
-        QCOMPARE(host->view().viewport()->cursor().shape(), stillArmed ? Qt::CrossCursor : Qt::ArrowCursor);
+        QCOMPARE(cursorOverTerrain(), stillArmed ? Qt::CrossCursor : Qt::ArrowCursor);
         QCOMPARE(localTexts(), picked ? QStringList({"250.5", "-1250.25", "1712.125"}) : before);
     }
 
@@ -176,6 +178,13 @@ private:
     QStringList localTexts() const
     {
         return {field("localXTextBox")->text(), field("localYTextBox")->text(), field("localZTextBox")->text()};
+    }
+    // The cursor the 3D view shows once the mouse has moved onto the terrain.
+    Qt::CursorShape cursorOverTerrain()
+    {
+        QMouseEvent move(QEvent::MouseMove, terrainPixel, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(host->view().viewport(), &move);
+        return host->view().viewport()->cursor().shape();
     }
     QStringList texts() const
     {
