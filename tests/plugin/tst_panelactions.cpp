@@ -50,7 +50,7 @@ private slots:
         host.reset();
     }
 
-    void warpsMoveOnlyTheCamera()
+    void warpAndSyncButtons()
     {
         field("localXTextBox")->setText("1");
         field("localYTextBox")->setText("2");
