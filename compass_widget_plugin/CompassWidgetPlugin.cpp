@@ -7,6 +7,7 @@
 #include "GridInput.h"
 #include "Location.h"
 #include "NumberText.h"
+#include "TerrainPick.h"
 
 #include <velmora/application/Application.h>
 #include <velmora/qtapplication/QtApplication.h>
@@ -23,7 +24,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QMouseEvent>
 #include <QStatusBar>
+
+#include <cmath>
 
 namespace velmora::plugin::compass_widget {
 
@@ -35,9 +39,17 @@ QIcon pluginIcon()
     return QIcon(QString::fromStdString(utility::CoreConfiguration::getIconPath()) + QStringLiteral("flag_blue.png"));
 }
 
+// Null when the host has no Qt application or main window.
 QStatusBar* hostStatusBar()
 {
-    return qtapplication::QtApplicationController::instance()->getQtApplication()->getMainWindow()->statusBar();
+    const qtapplication::QtApplication* host = qtapplication::QtApplicationController::instance()->getQtApplication();
+    QMainWindow* mainWindow = host ? host->getMainWindow() : nullptr;
+    return mainWindow ? mainWindow->statusBar() : nullptr;
+}
+
+bool isFinite(const osg::Vec3d& point)
+{
+    return std::isfinite(point.x()) && std::isfinite(point.y()) && std::isfinite(point.z());
 }
 
 } // namespace
@@ -46,19 +58,22 @@ CompassWidgetPlugin::CompassWidgetPlugin()
     : QObject(nullptr), WidgetPlugin(QStringLiteral("Compass"), pluginIcon())
 {
     setupUi(panelWidget);
+    terrainPick = new TerrainPick(pickCoordButton, panelWidget);
 
-    QStatusBar* statusBar = hostStatusBar();
+    // The status bar takes ownership of both widgets when they are added;
+    // without one they would belong to nobody, so they are not made.
+    if (QStatusBar* statusBar = hostStatusBar()) {
+        coordinateSystemCombo = new QComboBox;
+        for (const CoordinateSystemChoice& choice : coordinateSystemChoices)
+            coordinateSystemCombo->addItem(QString::fromLatin1(choice.text), static_cast<int>(choice.system));
+        connect(coordinateSystemCombo, SIGNAL(currentIndexChanged(int)), this,
+                SLOT(on_coordinateSystemChoiceChanged(int)));
 
-    // The status bar takes ownership of both widgets when they are added.
-    coordinateSystemCombo = new QComboBox;
-    for (const CoordinateSystemChoice& choice : coordinateSystemChoices)
-        coordinateSystemCombo->addItem(QString::fromLatin1(choice.text), static_cast<int>(choice.system));
-    connect(coordinateSystemCombo, SIGNAL(currentIndexChanged(int)), this, SLOT(on_coordinateSystemChoiceChanged(int)));
-
-    statusLabel = new QLabel;
-    statusLabel->setFont(fixedPitchFont());
-    statusBar->addPermanentWidget(statusLabel, 0);
-    statusBar->addPermanentWidget(coordinateSystemCombo, 0);
+        statusLabel = new QLabel;
+        statusLabel->setFont(fixedPitchFont());
+        statusBar->addPermanentWidget(statusLabel, 0);
+        statusBar->addPermanentWidget(coordinateSystemCombo, 0);
+    }
 
     // Only the zone and band are kept: they are the in-values of the next conversion.
     double easting = 0.0;
@@ -112,16 +127,27 @@ void CompassWidgetPlugin::initialize()
     connect(sizeOn3DSpinBox, SIGNAL(valueChanged(int)), this, SLOT(setCompassOn3DSize(int)));
 
     // The panel's first content is the start location, exactly as "Warp to Start Location" shows it.
-    application::Application::instance()->warpToStart();
-    showLocalLocation(application::Application::instance()->getStartPosition());
+    on_warpToStartButton_clicked();
 }
 
 void CompassWidgetPlugin::handleMouseMove(QMouseEvent*, QGraphicsScene*)
 {
 }
 
-void CompassWidgetPlugin::handleMouseClick(QMouseEvent*, QGraphicsScene*)
+void CompassWidgetPlugin::handleMouseClick(QMouseEvent* event, QGraphicsScene*)
 {
+    if (!terrainPick->isArmed() || isMouseWithinGuiDialog(event->x(), event->y(), nullptr))
+        return;
+    application::Application* app = application::Application::instance();
+    if (!app || !app->hasTerrainPointUnderMouse())
+        return;
+    // A copy: the host overwrites its point at the next press.
+    const osg::Vec3d picked = app->getTerrainPointUnderMouse();
+    // A press on the sky has no point (NaN); the pick waits for one on the terrain.
+    if (!isFinite(picked))
+        return;
+    showLocalLocation(picked);
+    terrainPick->disarm();
 }
 
 void CompassWidgetPlugin::handleMouseEnter()
@@ -174,30 +200,49 @@ void CompassWidgetPlugin::on_copyToClipboardButton_clicked(bool)
     texts.utmEasting = utmEastingTextBox->text().toStdString();
     texts.utmNorthing = utmNorthingTextBox->text().toStdString();
 
-    // Every text the panel writes is plain ASCII, so Latin-1 gives it back unchanged.
-    const std::string report = clipboardReport(texts);
-    QApplication::clipboard()->setText(QString::fromLatin1(report.data(), static_cast<int>(report.size())),
-                                       QClipboard::Clipboard);
+    // Decoded as the texts were encoded, so what the user typed beyond ASCII survives.
+    QApplication::clipboard()->setText(QString::fromStdString(clipboardReport(texts)), QClipboard::Clipboard);
 }
 
 void CompassWidgetPlugin::on_pickCoordButton_clicked(bool)
 {
+    // Following the camera would overwrite the picked point at the next frame.
+    if (syncing)
+        toggleSyncButton->click();
+    terrainPick->arm();
 }
 
 void CompassWidgetPlugin::on_warpButton_clicked(bool)
 {
+    const double z = fieldToDouble(localZTextBox);
+    const double y = fieldToDouble(localYTextBox);
+    const double x = fieldToDouble(localXTextBox);
+    if (application::Application* app = application::Application::instance())
+        app->warpToPosition(osg::Vec3d(x, y, z));
 }
 
 void CompassWidgetPlugin::on_warpToStartButton_clicked(bool)
 {
+    application::Application* app = application::Application::instance();
+    if (!app)
+        return;
+    // The start position is asked for after the warp: that is where the camera now is.
+    app->warpToStart();
+    showLocalLocation(app->getStartPosition());
 }
 
 void CompassWidgetPlugin::on_syncButton_clicked(bool)
 {
+    if (const application::Application* app = application::Application::instance())
+        showLocalLocation(app->getViewer()->getCamera()->getInverseViewMatrix().getTrans());
 }
 
 void CompassWidgetPlugin::on_toggleSyncButton_clicked(bool)
 {
+    syncing = toggleSyncButton->isChecked();
+    // Locked while following, so no edit fights the per-frame refill.
+    for (QLineEdit* field : coordinateFields())
+        field->setEnabled(!syncing);
 }
 
 void CompassWidgetPlugin::on_gdcTextBox_editingFinished()
@@ -384,6 +429,15 @@ void CompassWidgetPlugin::setLocationStatus(const QString& text)
 {
     locationStatus->setText(text);
     locationStatus->setVisible(!text.isEmpty());
+}
+
+std::array<QLineEdit*, 21> CompassWidgetPlugin::coordinateFields() const
+{
+    return {gdcLatitudeTextBox, gdcLongitudeTextBox, gdcElevationTextBox, gccXTextBox,       gccYTextBox,
+            gccZTextBox,        localXTextBox,       localYTextBox,       localZTextBox,     mgrsTextBox,
+            utmZoneTextBox,     utmBandTextBox,      utmEastingTextBox,   utmNorthingTextBox, latDegText,
+            latMinText,         latSecText,          lonDegText,          lonMinText,        lonSecText,
+            elevDmsText};
 }
 
 void CompassWidgetPlugin::showLocalLocation(const osg::Vec3d& point)

@@ -17,6 +17,8 @@
 #include <osg/Matrixd>
 #include <osg/Vec3d>
 
+#include <array>
+
 class QComboBox;
 class QGraphicsScene;
 class QLabel;
@@ -26,6 +28,7 @@ class QMouseEvent;
 namespace velmora::plugin::compass_widget {
 
 struct Location;
+class TerrainPick;
 
 // The compass and location plugin: the "Compass" panel with one location in
 // six coordinate forms, the host's mouse events over the 3D view, the
@@ -48,22 +51,26 @@ class CompassWidgetPlugin : public QObject,
 public:
     // Builds the panel on the base's panel widget and puts the status label
     // and the coordinate-system choice into the host main window's status
-    // bar. The host's Qt application (main window) must be set. The fields
-    // stay empty until initialize.
+    // bar. A host without a main window gets no status-bar widgets (both
+    // stay null). The fields stay empty until initialize.
     CompassWidgetPlugin();
     // Deletes nothing itself: widgets stay with their Qt parents, the status
     // bar keeps its two widgets, validators go with this object.
     ~CompassWidgetPlugin() override;
 
     // Connects the panel's signals, moves the camera to its start location
-    // and shows that location in the panel. The host calls it once; a second
-    // call would connect every signal twice.
+    // and shows that location in the panel (without an application object
+    // the panel stays empty). The host calls it once; a second call would
+    // connect every signal twice.
     void initialize() override;
 
     // Records the cursor position (view widget coordinates, pixels) and the
     // scene height for the status text and asks for a status refresh.
     void handleMouseMove(QMouseEvent* event, QGraphicsScene* scene) override;
-    // Completes an armed terrain pick with the point under the mouse.
+    // Completes an armed terrain pick with the terrain point under the mouse
+    // at this press. A press over a host dialog or on the sky (no terrain
+    // point) leaves the pick armed and the panel unchanged; so does any press
+    // while no pick is armed.
     void handleMouseClick(QMouseEvent* event, QGraphicsScene* scene) override;
     // Nothing to do when the cursor enters or leaves the 3D view.
     void handleMouseEnter() override;
@@ -79,15 +86,19 @@ private slots:
     // Puts the fourteen-line plain-text location report made from the
     // panel's current texts on the system clipboard. checked is not used.
     void on_copyToClipboardButton_clicked(bool checked = false);
-    // Arms a terrain pick: the next click over the 3D view fills the panel.
+    // Arms a terrain pick, leaving follow mode first: the next press on the
+    // terrain in the 3D view fills the panel; Escape cancels.
     void on_pickCoordButton_clicked(bool checked = false);
-    // Moves the camera to the terrain-local point in the local fields.
+    // Moves the camera to the terrain-local point in the local fields; the
+    // panel stays as it is.
     void on_warpButton_clicked(bool checked = false);
     // Moves the camera to its start location and shows that location.
     void on_warpToStartButton_clicked(bool checked = false);
-    // Fills the panel once from the camera's eye position.
+    // Fills the panel once from the camera's eye position (scene coordinates
+    // are terrain-local).
     void on_syncButton_clicked(bool checked = false);
-    // Switches follow mode, in which the panel tracks the camera every frame.
+    // Follow mode on or off with the button's checked state: the panel tracks
+    // the camera every frame and its 21 coordinate fields are locked.
     void on_toggleSyncButton_clicked(bool checked = false);
     // Recomputes every other form from the GDC decimal-degree fields.
     void on_gdcTextBox_editingFinished();
@@ -147,6 +158,8 @@ private:
     // other form from that text. A point without a place (NaN) changes
     // nothing but the message line.
     void showLocalLocation(const osg::Vec3d& point);
+    // The 21 coordinate fields, in the order follow mode locks them.
+    std::array<QLineEdit*, 21> coordinateFields() const;
 
     bool syncing = false;
     unsigned int lastUtmZone = 0;
@@ -156,8 +169,11 @@ private:
     int mouseX = 0;
     int mouseY = 0;
     int sceneHeight = 0;
+    // Both null when the host has no main window to put them in.
     QLabel* statusLabel = nullptr;
     QComboBox* coordinateSystemCombo = nullptr;
+    // Arming, cancelling and the cross-hair of "Pick Location"; a child of its button.
+    TerrainPick* terrainPick = nullptr;
 };
 
 } // namespace velmora::plugin::compass_widget
