@@ -6,8 +6,6 @@
 #include <velmora/widget/plugin/WidgetPlugin.h>
 
 #include <QApplication>
-#include <QFile>
-#include <QFileInfo>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QSpinBox>
@@ -18,116 +16,80 @@
 #include <cmath>
 #include <memory>
 
-using velmora::viewer::ViewerOptions;
-using velmora::viewer::ViewerSession;
-
-namespace {
-// A large rose, so its arrow covers enough pixels to tell its direction.
-constexpr int roseSize = 40;
-// The rose's centre sits one ring radius from the left and bottom edges.
-constexpr int roseCentre = 88; // logical pixels
-constexpr double angleTolerance = 3.0; // degrees
-} // namespace
-
-// The compass plugin in the real viewer window, drawn by OpenGL.
+// The compass plugin alone in the real viewer window, drawn by OpenGL.
 class TestViewerCompass : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase()
+    void roseAndStatusBarFollowTheCameraAndTheCursor()
     {
-        QLocale::setDefault(QLocale::c());
-        const QString plugin = QFileInfo(VELMORA_COMPASS_PLUGIN_FILE).absoluteFilePath();
-        QVERIFY(QFile::link(plugin, pluginDir.filePath(QFileInfo(plugin).fileName())));
-        ViewerOptions options;
+        QTemporaryDir pluginDir;
+        const QFileInfo plugin(VELMORA_COMPASS_PLUGIN_FILE);
+        QVERIFY(QFile::link(plugin.absoluteFilePath(), pluginDir.filePath(plugin.fileName())));
+        velmora::viewer::ViewerOptions options;
         options.pluginDir = pluginDir.path();
         // Wide enough that the panel, lined up at the right, leaves the lower-left corner free.
         options.viewSize = QSize(1200, 800);
-        session = std::make_unique<ViewerSession>(options);
+        velmora::viewer::ViewerSession session(options);
         QString error;
-        QVERIFY2(session->start(error), qPrintable(error));
-        view()->stopFrames();
-        QVERIFY(QTest::qWaitForWindowExposed(session->window()));
-        panel()->findChild<QSpinBox*>("sizeOn3DSpinBox")->setValue(roseSize);
-        view()->renderFrame();
-    }
+        QVERIFY2(session.start(error), qPrintable(error));
+        view = session.window()->sceneView();
+        view->stopFrames();
+        QVERIFY(QTest::qWaitForWindowExposed(session.window()));
+        QWidget* panel = session.pluginManager().plugins().at(0).gui->getWidget();
+        // A large rose (ring radius 88 pixels), so its arrow covers enough pixels to tell its direction.
+        panel->findChild<QSpinBox*>("sizeOn3DSpinBox")->setValue(40);
+        view->renderFrame();
 
-    void cleanupTestCase() { session.reset(); }
-
-    void statusBarShowsTheCameraThenTheCursor()
-    {
-        QLabel* status = nullptr;
-        for (QLabel* label : session->window()->statusBar()->findChildren<QLabel*>())
-            if (label->text().startsWith("Camera: ("))
-                status = label;
-        QVERIFY2(status, "the status text shows the camera");
-        QVERIFY2(!status->text().contains("Cursor"), qPrintable(status->text()));
+        QLabel* status = session.window()->statusBar()->findChildren<QLabel*>().last();
+        QVERIFY2(status->text().startsWith("Camera: (") && !status->text().contains("Cursor"),
+                 qPrintable(status->text()));
         sendMouse(QEvent::MouseMove, QPoint(300, 700), Qt::NoButton);
-        view()->renderFrame();
+        view->renderFrame();
         QVERIFY2(status->text().contains(", Cursor: ("), qPrintable(status->text()));
-    }
 
-    void roseInTheLowerLeftCornerTurnsWithTheCamera()
-    {
-        QVERIFY2(std::abs(arrowDirection()) < angleTolerance, "a red arrow in the corner points up, to the camera's north");
-
-        const QPoint start(500, 500);
-        sendMouse(QEvent::MouseButtonPress, start, Qt::LeftButton);
-        view()->renderFrame();
-        sendMouse(QEvent::MouseMove, start + QPoint(-200, 0), Qt::LeftButton);
-        view()->renderFrame();
-        sendMouse(QEvent::MouseButtonRelease, start + QPoint(-200, 0), Qt::LeftButton);
-        view()->renderFrame();
-
-        // The rose turns counterclockwise by the heading, keeping the camera's direction at its top.
-        const double heading = orientation();
+        QVERIFY2(std::abs(arrowDirection()) < 3.0, "a red arrow in the lower-left corner points up, to north");
+        // A drag to the left turns the camera.
+        for (const auto& [type, x] : {std::pair(QEvent::MouseButtonPress, 500), {QEvent::MouseMove, 300},
+                                      {QEvent::MouseButtonRelease, 300}}) {
+            sendMouse(type, QPoint(x, 500), Qt::LeftButton);
+            view->renderFrame();
+        }
+        // The rose turns counterclockwise by the heading, so the way the camera faces is at its top.
+        const double heading = panel->findChild<QLabel*>("orientationLabel")->text().section(": ", 1).toDouble();
         QVERIFY2(heading > 5.0 && heading < 355.0, "the drag turned the camera");
         const double difference = std::fmod(arrowDirection() + heading + 540.0, 360.0) - 180.0;
-        QVERIFY2(std::abs(difference) < angleTolerance,
+        QVERIFY2(std::abs(difference) < 3.0,
                  qPrintable(QString("arrow %1, heading %2").arg(arrowDirection()).arg(heading)));
     }
 
 private:
-    velmora::viewer::SceneView* view() const { return session->window()->sceneView(); }
-
     void sendMouse(QEvent::Type type, const QPoint& pos, Qt::MouseButton button)
     {
         const Qt::MouseButtons buttons = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
-        QMouseEvent event(type, pos, view()->viewport()->mapToGlobal(pos), button, buttons, Qt::NoModifier);
-        QApplication::sendEvent(view()->viewport(), &event);
+        QMouseEvent event(type, pos, view->viewport()->mapToGlobal(pos), button, buttons, Qt::NoModifier);
+        QApplication::sendEvent(view->viewport(), &event);
     }
 
-    QWidget* panel() const { return session->pluginManager().plugins().at(0).gui->getWidget(); }
-    double orientation() const
+    // Where the red half of the rose's arrow points on the drawn picture, in
+    // degrees clockwise from up; NaN when the lower-left corner shows none.
+    double arrowDirection() const
     {
-        return panel()->findChild<QLabel*>("orientationLabel")->text().section(": ", 1).toDouble();
-    }
-
-    // Where the red half of the rose's arrow in the lower-left corner points
-    // on the drawn picture, in degrees clockwise from up; NaN when there is none.
-    double arrowDirection()
-    {
-        const QImage image = view()->grabViewport();
-        const double ratio = view()->viewport()->devicePixelRatioF();
-        const QPointF centre(roseCentre * ratio, image.height() - roseCentre * ratio);
+        const QImage image = view->grabViewport();
+        const double centre = 88 * view->viewport()->devicePixelRatioF();
         QPointF sum;
         int count = 0;
-        for (int y = int(centre.y() - roseCentre * ratio); y < image.height(); ++y)
-            for (int x = 0; x < int(centre.x() + roseCentre * ratio); ++x) {
-                const QColor c = image.pixelColor(x, y);
-                if (c.red() > 150 && c.green() < 60 && c.blue() < 60) {
-                    sum += QPointF(x + 0.5, y + 0.5) - centre;
+        for (int y = int(image.height() - 2 * centre); y < image.height(); ++y)
+            for (int x = 0; x < int(2 * centre); ++x)
+                if (const QColor c = image.pixelColor(x, y); c.red() > 150 && c.green() < 60 && c.blue() < 60) {
+                    sum += QPointF(x + 0.5 - centre, y + 0.5 - (image.height() - centre));
                     ++count;
                 }
-            }
-        if (count < 10)
-            return std::nan("");
-        return std::atan2(sum.x(), -sum.y()) * 180.0 / M_PI;
+        return count < 10 ? std::nan("") : std::atan2(sum.x(), -sum.y()) * 180.0 / M_PI;
     }
 
-    QTemporaryDir pluginDir;
-    std::unique_ptr<ViewerSession> session;
+    velmora::viewer::SceneView* view = nullptr;
 };
 
 QTEST_MAIN(TestViewerCompass)
