@@ -114,6 +114,19 @@ private slots:
         QVERIFY(projection->getMatrix() == osg::Matrixd::ortho2D(0, 640, 0, 480));
     }
 
+    void paintedCompassIsShownWhole()
+    {
+        // Beside the orientation text in the panel, where a user sees it turn, and not cut off.
+        plugin->panel()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(plugin->panel()));
+        QWidget* area = plugin->find<QWidget>("compassWidget");
+        const QList<QWidget*> compasses = area->findChildren<QWidget*>("", Qt::FindDirectChildrenOnly);
+        const auto compass = std::find_if(compasses.begin(), compasses.end(), [](QWidget* widget) {
+            return widget->inherits("velmora::plugin::compass_widget::CompassWidget");
+        });
+        QVERIFY(compass != compasses.end() && area->rect().contains((*compass)->geometry()));
+    }
+
     void statusText_data()
     {
         QTest::addColumn<QString>("system");
