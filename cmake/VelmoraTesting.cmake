@@ -13,6 +13,8 @@ function(velmora_add_qtest name)
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}")
   if(T_DISPLAY)
     set_property(TEST ${name} APPEND PROPERTY LABELS display)
+    # One X server serves them all, and some move its only pointer.
+    set_property(TEST ${name} PROPERTY RESOURCE_LOCK x_display)
   endif()
   if(T_TIMEOUT)
     set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT})

@@ -1,17 +1,25 @@
 #include "CompassWidgetPlugin.h"
 
 #include "ClipboardReport.h"
+#include "CompassWidget.h"
+#include "CoordinateSystem.h"
+#include "CursorPoint.h"
 #include "DegreeSplit.h"
 #include "FieldValidators.h"
 #include "FixedPitchFont.h"
 #include "GridInput.h"
+#include "Heading.h"
+#include "HudCompass.h"
 #include "Location.h"
 #include "NumberText.h"
+#include "StatusText.h"
 #include "TerrainPick.h"
 
 #include <velmora/application/Application.h>
 #include <velmora/qtapplication/QtApplication.h>
 #include <velmora/qtapplication/QtApplicationController.h>
+#include <velmora/sceneutils/ShaderGenerator.h>
+#include <velmora/terrain/TerrainManager.h>
 #include <velmora/utility/CoordConverter.h>
 #include <velmora/utility/CoreConfiguration.h>
 
@@ -19,6 +27,9 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDoubleValidator>
+#include <QGraphicsScene>
+#include <QGraphicsView>
+#include <QGridLayout>
 #include <QIcon>
 #include <QIntValidator>
 #include <QLabel>
@@ -28,6 +39,7 @@
 #include <QStatusBar>
 
 #include <cmath>
+#include <iostream>
 
 namespace velmora::plugin::compass_widget {
 
@@ -52,6 +64,32 @@ bool isFinite(const osg::Vec3d& point)
     return std::isfinite(point.x()) && std::isfinite(point.y()) && std::isfinite(point.z());
 }
 
+// Device pixels per logical pixel of the host's 3D view: OSG's window and
+// intersections count device pixels, Qt's mouse events logical ones.
+double viewPixelRatio()
+{
+    const qtapplication::QtApplication* app = qtapplication::QtApplicationController::instance()->getQtApplication();
+    const QGraphicsView* view = app ? app->getGraphicsView() : nullptr;
+    return view ? view->devicePixelRatioF() : 1.0;
+}
+
+// The host's graphics window in device pixels.
+void windowSize(int& width, int& height)
+{
+    int x = 0;
+    int y = 0;
+    application::Application::instance()->getGraphicsWindow()->getWindowRectangle(x, y, width, height);
+}
+
+// The HUD's projection for a window of width x height device pixels: one
+// unit is one logical pixel, like everything else a user sees, with the
+// origin at the lower left.
+osg::Matrixd hudProjectionFor(int width, int height)
+{
+    const double ratio = viewPixelRatio();
+    return osg::Matrixd::ortho2D(0.0, width / ratio, 0.0, height / ratio);
+}
+
 } // namespace
 
 CompassWidgetPlugin::CompassWidgetPlugin()
@@ -59,6 +97,11 @@ CompassWidgetPlugin::CompassWidgetPlugin()
 {
     setupUi(panelWidget);
     terrainPick = new TerrainPick(pickCoordButton, panelWidget);
+    // Beside the orientation text. The form caps the compass area at the
+    // text's height, which would cut the painted compass off.
+    paintedCompass = new CompassWidget(compassWidget);
+    compassFrameLayout->addWidget(paintedCompass, 0, 1);
+    compassFrameLayout->setSizeConstraint(QLayout::SetDefaultConstraint);
 
     // The status bar takes ownership of both widgets when they are added;
     // without one they would belong to nobody, so they are not made.
@@ -96,6 +139,8 @@ CompassWidgetPlugin::CompassWidgetPlugin()
     QDoubleValidator* seconds = createSecondsValidator(this);
     latSecText->setValidator(seconds);
     lonSecText->setValidator(seconds);
+
+    buildHud();
 }
 
 CompassWidgetPlugin::~CompassWidgetPlugin() = default;
@@ -130,8 +175,15 @@ void CompassWidgetPlugin::initialize()
     on_warpToStartButton_clicked();
 }
 
-void CompassWidgetPlugin::handleMouseMove(QMouseEvent*, QGraphicsScene*)
+void CompassWidgetPlugin::handleMouseMove(QMouseEvent* event, QGraphicsScene* scene)
 {
+    if (isMouseWithinGuiDialog(event->x(), event->y(), nullptr))
+        return;
+    mouseX = event->x();
+    mouseY = event->y();
+    if (scene)
+        sceneHeight = static_cast<int>(scene->sceneRect().height());
+    mouseMoved = true;
 }
 
 void CompassWidgetPlugin::handleMouseClick(QMouseEvent* event, QGraphicsScene*)
@@ -160,6 +212,32 @@ void CompassWidgetPlugin::handleMouseLeave()
 
 void CompassWidgetPlugin::frameUpdate()
 {
+    application::Application* app = application::Application::instance();
+    if (!app)
+        return;
+    const osg::Matrixd view = app->getViewer()->getCamera()->getViewMatrix();
+    const Heading heading = headingOfView(view);
+
+    paintedCompass->setHeading(heading.degrees);
+    orientationLabel->setText(QStringLiteral("Orientation (deg): ") + orientationText(heading.degrees));
+    paintedCompass->repaint();
+
+    hudRotation->setMatrix(osg::Matrixd::rotate(heading.radians, osg::Vec3d(0.0, 0.0, 1.0)));
+    int width = 0;
+    int height = 0;
+    windowSize(width, height);
+    hudProjection->setMatrix(hudProjectionFor(width, height));
+
+    if (syncing)
+        on_syncButton_clicked();
+
+    // Exact compare: any change of the view, however small, may change the printed position.
+    // Without a status bar there is no text to refresh.
+    if (statusLabel && (view.compare(lastViewMatrix) != 0 || mouseMoved)) {
+        refreshStatusText(mouseX, mouseY, osg::Matrixd::inverse(view).getTrans(), heading.degrees);
+        lastViewMatrix = view;
+        mouseMoved = false;
+    }
 }
 
 void CompassWidgetPlugin::frameRendered()
@@ -279,12 +357,14 @@ void CompassWidgetPlugin::on_dmsCheckbox_state_changed(int state)
     gdcStackedWidget->setCurrentWidget(state == Qt::Checked ? gdcDmsPage : gdcDecimalPage);
 }
 
-void CompassWidgetPlugin::displayCompassOn3D(int)
+void CompassWidgetPlugin::displayCompassOn3D(int state)
 {
+    hudPosition->setNodeMask(state > 0 ? 0xFFFFFFFFu : 0u);
 }
 
-void CompassWidgetPlugin::setCompassOn3DSize(int)
+void CompassWidgetPlugin::setCompassOn3DSize(int size)
 {
+    hudPosition->setMatrix(hudPlacement(size));
 }
 
 void CompassWidgetPlugin::on_coordinateSystemChoiceChanged(int)
@@ -448,6 +528,138 @@ void CompassWidgetPlugin::showLocalLocation(const osg::Vec3d& point)
     const gmtl::Vec<double, 3> local{asShown(point.x()), asShown(point.y()), asShown(point.z())};
     if (showLocation(locationFromLocal(local), CoordinateSystem::TerrainLocal, locationStatus))
         writeLocalFields(local);
+}
+
+void CompassWidgetPlugin::buildHud()
+{
+    const HudCompassNodes nodes = buildHudCompass();
+    hudProjection = nodes.projection;
+    hudPosition = nodes.position;
+    hudRotation = nodes.rotation;
+    setCompassOn3DSize(hudStartSize);
+
+    // Without a host application there is no scene to show the rose in.
+    application::Application* app = application::Application::instance();
+    if (!app)
+        return;
+    int width = 0;
+    int height = 0;
+    windowSize(width, height);
+    std::cerr << "View = " << width << ' ' << height << '\n';
+    hudProjection->setMatrix(hudProjectionFor(width, height));
+
+    app->getSceneData()->addChild(hudProjection);
+    sceneutils::ShaderGenerator::instance()->process(hudRotation.get(), false, false, false, false);
+}
+
+void CompassWidgetPlugin::refreshStatusText(int x, int y, const osg::Vec3d& eye, double headingDegrees)
+{
+    QString text;
+    text.reserve(128);
+    text += QLatin1String("Camera: (");
+    appendLocation(eye, text);
+    text += QLatin1Char(')');
+
+    // Before the first mouse move there is no cursor to speak of.
+    if (x != noCursor && !isMouseWithinGuiDialog(x, y, nullptr)) {
+        osg::Camera* camera = application::Application::instance()->getViewer()->getCamera();
+        osg::Vec3d cursor;
+        // The rose's triangles and letters lie under the cursor too, but name no place on the terrain.
+        if (scenePointUnder(*camera, cursorWindowPosition(x, y, sceneHeight, viewPixelRatio()), hudProjection.get(),
+                            cursor)) {
+            text += QLatin1String(", Cursor: (");
+            appendLocation(cursor, text);
+            text += QLatin1Char(')');
+        }
+    }
+
+    text += QLatin1String(", Heading (deg): ");
+    text += headingText(headingDegrees);
+    statusLabel->setText(text);
+}
+
+void CompassWidgetPlugin::appendLocation(const osg::Vec3d& point, QString& text) const
+{
+    const QLatin1String separator(", ");
+    const auto appendFixedTriple = [&](double a, double b, double c, int intDigits, int decimals) {
+        appendFixed(text, a, intDigits, decimals);
+        text += separator;
+        appendFixed(text, b, intDigits, decimals);
+        text += separator;
+        appendFixed(text, c, intDigits, decimals);
+    };
+    const gmtl::Vec3d local(point.x(), point.y(), point.z());
+    gmtl::Vec3d converted; // GDC as longitude, latitude, elevation; GCC as x, y, z
+
+    const auto system = static_cast<CoordinateSystem>(coordinateSystemCombo->currentData().toInt());
+    switch (system) {
+    case CoordinateSystem::GdcDegrees:
+    case CoordinateSystem::GdcDms:
+        terrain::TerrainManager::instance()->convertTerrainLocalToGdc(local, converted);
+        if (system == CoordinateSystem::GdcDegrees) {
+            appendFixed(text, converted[1], 4, gdcDecimals);
+            text += separator;
+            appendFixed(text, converted[0], 4, gdcDecimals);
+        } else {
+            appendDms(text, converted[1]);
+            text += separator;
+            appendDms(text, converted[0]);
+        }
+        text += separator;
+        appendFixed(text, converted[2], 5, elevationDecimals);
+        return;
+    case CoordinateSystem::Utm:
+    case CoordinateSystem::Mgrs: {
+        terrain::TerrainManager::instance()->convertTerrainLocalToGdc(local, converted);
+        // The panel's remembered zone and band are neither used nor changed here.
+        unsigned int zone = 0;
+        char band = '\0';
+        double easting = 0.0;
+        double northing = 0.0;
+        utility::CoordConverter::convertGdcToUtm(converted[1], converted[0], zone, band, easting, northing);
+        if (system == CoordinateSystem::Mgrs) {
+            text += QString::fromStdString(
+                utility::CoordConverter::convertUtmToMgrs(easting, northing, zone, band, mgrsPrecision));
+            return;
+        }
+        // Without a position there is no band letter, and NaN has no integer part.
+        if (band == '\0' || !std::isfinite(easting) || !std::isfinite(northing)) {
+            text += QLatin1String(noValueText);
+            return;
+        }
+        appendInteger(text, static_cast<int>(zone), 2);
+        text += QLatin1Char(band);
+        text += QLatin1Char(' ');
+        // Truncated, not rounded: the printed metre is the one the point lies in.
+        appendInteger(text, static_cast<int>(easting), 5);
+        text += QLatin1Char(' ');
+        appendInteger(text, static_cast<int>(northing), 5);
+        return;
+    }
+    case CoordinateSystem::Gcc:
+        terrain::TerrainManager::instance()->convertTerrainLocalToGcc(local, converted);
+        appendFixedTriple(converted[0], converted[1], converted[2], 7, gccDecimals);
+        return;
+    case CoordinateSystem::TerrainLocal:
+        appendFixedTriple(point.x(), point.y(), point.z(), 6, localDecimals);
+        return;
+    }
+    // Any other choice leaves the parentheses empty.
+}
+
+void CompassWidgetPlugin::appendFixed(QString& text, double value, int intDigits, int decimals) const
+{
+    text += fixedText(value, intDigits, decimals);
+}
+
+void CompassWidgetPlugin::appendInteger(QString& text, int value, int width) const
+{
+    text += integerText(value, width);
+}
+
+void CompassWidgetPlugin::appendDms(QString& text, double degrees) const
+{
+    text += dmsText(degrees);
 }
 
 } // namespace velmora::plugin::compass_widget

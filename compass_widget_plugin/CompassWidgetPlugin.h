@@ -15,7 +15,12 @@
 
 #include <gmtl/Vec.h>
 #include <osg/Matrixd>
+#include <osg/MatrixTransform>
+#include <osg/Projection>
 #include <osg/Vec3d>
+#include <osg/ref_ptr>
+
+#include <limits>
 
 #include <array>
 
@@ -29,6 +34,7 @@ namespace velmora::plugin::compass_widget {
 
 struct Location;
 class TerrainPick;
+class CompassWidget;
 
 // The compass and location plugin: the "Compass" panel with one location in
 // six coordinate forms, the host's mouse events over the 3D view, the
@@ -64,8 +70,9 @@ public:
     // connect every signal twice.
     void initialize() override;
 
-    // Records the cursor position (view widget coordinates, pixels) and the
-    // scene height for the status text and asks for a status refresh.
+    // Records the cursor position (view widget coordinates, logical pixels)
+    // and the scene height for the status text and asks for a status
+    // refresh. Moves over the host's GUI dialogs are ignored.
     void handleMouseMove(QMouseEvent* event, QGraphicsScene* scene) override;
     // Completes an armed terrain pick with the terrain point under the mouse
     // at this press. A press over a host dialog or on the sky (no terrain
@@ -76,8 +83,11 @@ public:
     void handleMouseEnter() override;
     void handleMouseLeave() override;
 
-    // Once per rendered frame on the GUI thread: heading, compasses, follow
-    // mode and status text.
+    // Once per rendered frame on the GUI thread: computes the camera heading
+    // and shows it in the orientation text, the painted compass and the HUD
+    // rose, fits the HUD to the window, refills the panel from the camera in
+    // follow mode, and rewrites the status text when the camera's view
+    // matrix changed since the last rewrite or a rewrite was asked for.
     void frameUpdate() override;
     // Nothing to do after the frame is drawn.
     void frameRendered() override;
@@ -111,9 +121,11 @@ private slots:
     // Shows the degrees-minutes-seconds page for Qt::Checked (2), the
     // decimal-degree page for any other state.
     void on_dmsCheckbox_state_changed(int state);
-    // Shows or hides the compass rose over the 3D view.
+    // Hides the compass rose over the 3D view for Qt::Unchecked (0) and shows
+    // it for any other state, partly checked included.
     void displayCompassOn3D(int state);
-    // Scales the compass rose over the 3D view.
+    // Scales the compass rose over the 3D view to size pixels per model unit
+    // (its ring radius is 2.2 units), whether it is shown or not.
     void setCompassOn3DSize(int size);
     // Asks for the status text to be rewritten at the next frame, now in the
     // newly chosen system; the index is not needed for that.
@@ -161,19 +173,44 @@ private:
     // The 21 coordinate fields, in the order follow mode locks them.
     std::array<QLineEdit*, 21> coordinateFields() const;
 
+    // Builds the compass rose over the 3D view and hangs it under the host's
+    // scene root; writes "View = <width> <height>" to standard error.
+    void buildHud();
+    // Sets the status-bar text: the camera eye (terrain-local, metres), the
+    // terrain point under the cursor at (x, y) (view widget coordinates,
+    // logical pixels) when there is one, and the heading in degrees.
+    void refreshStatusText(int x, int y, const osg::Vec3d& eye, double headingDegrees);
+    // Appends the terrain-local point (metres) to text in the coordinate
+    // system chosen in the status bar; nothing for an unknown choice.
+    void appendLocation(const osg::Vec3d& point, QString& text) const;
+    // Appends value with decimals decimals, right-aligned in intDigits + 1 +
+    // decimals characters.
+    void appendFixed(QString& text, double value, int intDigits, int decimals) const;
+    // Appends value right-aligned in width characters.
+    void appendInteger(QString& text, int value, int width) const;
+    // Appends an angle in degrees as degrees, minutes and seconds.
+    void appendDms(QString& text, double degrees) const;
+
+    // The cursor position before the first mouse move: no cursor at all.
+    static constexpr int noCursor = std::numeric_limits<int>::min();
+
+    CompassWidget* paintedCompass = nullptr; // owned by the panel, beside the orientation text
     bool syncing = false;
     unsigned int lastUtmZone = 0;
     char lastUtmBand = ' ';
     osg::Matrixd lastViewMatrix; // identity until the first status refresh
     bool mouseMoved = false;
-    int mouseX = 0;
-    int mouseY = 0;
+    int mouseX = noCursor;
+    int mouseY = noCursor;
     int sceneHeight = 0;
     // Both null when the host has no main window to put them in.
     QLabel* statusLabel = nullptr;
     QComboBox* coordinateSystemCombo = nullptr;
     // Arming, cancelling and the cross-hair of "Pick Location"; a child of its button.
     TerrainPick* terrainPick = nullptr;
+    osg::ref_ptr<osg::Projection> hudProjection;
+    osg::ref_ptr<osg::MatrixTransform> hudRotation;
+    osg::ref_ptr<osg::MatrixTransform> hudPosition;
 };
 
 } // namespace velmora::plugin::compass_widget
