@@ -208,6 +208,10 @@ void CompassWidgetPlugin::handleMouseEnter()
 
 void CompassWidgetPlugin::handleMouseLeave()
 {
+    // A cursor outside the view points at no terrain; the next frame says so.
+    mouseX = noCursor;
+    mouseY = noCursor;
+    mouseMoved = true;
 }
 
 void CompassWidgetPlugin::frameUpdate()

@@ -79,8 +79,9 @@ public:
     // point) leaves the pick armed and the panel unchanged; so does any press
     // while no pick is armed.
     void handleMouseClick(QMouseEvent* event, QGraphicsScene* scene) override;
-    // Nothing to do when the cursor enters or leaves the 3D view.
+    // Nothing to do when the cursor enters the 3D view: its first move counts.
     void handleMouseEnter() override;
+    // Drops the cursor part of the status text until the cursor moves over the view again.
     void handleMouseLeave() override;
 
     // Once per rendered frame on the GUI thread: computes the camera heading
