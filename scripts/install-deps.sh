@@ -8,6 +8,7 @@ packages=(
   qtbase5-dev libqt5opengl5-dev
   libopenscenegraph-dev libgeographiclib-dev libgdal-dev
   fonts-liberation libgl1-mesa-dri
+  clang libclang-rt-dev
   xvfb xauth xdotool xclip
 )
 

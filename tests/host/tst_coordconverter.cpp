@@ -87,6 +87,8 @@ private slots:
         // ... and 10 000 km false northing in the south.
         QTest::newRow("45S on 15E") << -45.0 << 15.0 << 33u << 'G' << 500000.0 << 10e6 - northing45;
         QTest::newRow("just south of the equator is band M") << -0.0001 << 15.0 << 33u << 'M' << noValue << noValue;
+        // -1e-15 + 80 rounds to 80: the band must still say south, as the northing does.
+        QTest::newRow("a hair south of the equator is band M") << -1e-15 << 15.0 << 33u << 'M' << noValue << noValue;
         // Zone exceptions from the UTM/MGRS definition: 32V widened west to 3E, Svalbard's
         // 31X/33X/35X/37X replace the even X zones (rounding down in the west half, up in the east).
         QTest::newRow("Bergen is in 32V, not 31V") << 60.39 << 5.32 << 32u << 'V' << noValue << noValue;

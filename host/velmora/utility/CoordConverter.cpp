@@ -84,11 +84,15 @@ Hemisphere hemisphereOf(unsigned int zone, char band)
 }
 
 // Callers pass only latitudes in UTM's range [-80, 84); the clamp keeps X
-// for 80..84 and guards the boundaries against rounding.
-char utmBandFor(double latitude)
+// for 80..84 and guards the boundaries against rounding. The band must name
+// the hemisphere the northing was computed in: a latitude a hair south of
+// the equator rounds to 80 when added to it, and band N with a southern
+// northing of 10,000 km would read back as a point near the north pole.
+char utmBandFor(double latitude, bool northp)
 {
+    const int firstNorthern = bandCount / 2;
     const int index = static_cast<int>(std::floor((latitude + 80.0) / 8.0));
-    return utmBands[std::clamp(index, 0, bandCount - 1)];
+    return utmBands[northp ? std::clamp(index, firstNorthern, bandCount - 1) : std::clamp(index, 0, firstNorthern - 1)];
 }
 
 // The latitude whose band the MGRS letter shows. The point's own latitude,
@@ -318,7 +322,7 @@ void CoordConverter::convertGdcToUtm(double latitude, double longitude, unsigned
             const bool west = x < upsFalseEasting;
             letter = northp ? (west ? 'Y' : 'Z') : (west ? 'A' : 'B');
         } else if (z >= UTMUPS::MINUTMZONE && z <= UTMUPS::MAXUTMZONE) {
-            letter = utmBandFor(latitude);
+            letter = utmBandFor(latitude, northp);
         } else {
             return;
         }
