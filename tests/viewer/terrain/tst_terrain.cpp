@@ -217,24 +217,28 @@ void TestTerrain::demSurface_data()
     QTest::addColumn<int>("epsg");
     QTest::addColumn<int>("column");
     QTest::addColumn<int>("row");
-    QTest::addColumn<bool>("hole"); // the pixel is written as nodata
+    QTest::addColumn<QRect>("hole"); // pixels written as nodata
     QTest::addColumn<double>("elevation");
 
     // Geographic: the geotransform is already in degrees. Off-centre interior
     // pixels catch swapped rows/columns or axes.
-    QTest::newRow("wgs84 interior") << 4326 << 1 << 2 << false << knownHeight(1, 2);
+    QTest::newRow("wgs84 interior") << 4326 << 1 << 2 << QRect() << knownHeight(1, 2);
     // The far corner catches a mesh that stops one pixel short.
-    QTest::newRow("wgs84 far corner") << 4326 << 4 << 3 << false << knownHeight(4, 3);
+    QTest::newRow("wgs84 far corner") << 4326 << 4 << 3 << QRect() << knownHeight(4, 3);
     // Projected: every position passes through OGR's inverse UTM. A north-up
     // raster's first row is its northern edge.
-    QTest::newRow("utm zone 10 north") << 32610 << 3 << 1 << false << knownHeight(3, 1);
+    QTest::newRow("utm zone 10 north") << 32610 << 3 << 1 << QRect() << knownHeight(3, 1);
     // An interior hole takes the mean of its eight neighbours; on this plane
     // of heights that is the height the pixel would have had. Unfilled, it
     // would be a 32 km deep spike in the mesh.
-    QTest::newRow("interior nodata hole") << 4326 << 2 << 1 << true << knownHeight(2, 1);
+    QTest::newRow("interior nodata hole") << 4326 << 2 << 1 << QRect(2, 1, 1, 1) << knownHeight(2, 1);
     // A corner hole has only three neighbours: (1, 0), (0, 1), (1, 1).
-    QTest::newRow("corner nodata hole") << 4326 << 0 << 0 << true
+    QTest::newRow("corner nodata hole") << 4326 << 0 << 0 << QRect(0, 0, 1, 1)
                                         << (knownHeight(1, 0) + knownHeight(0, 1) + knownHeight(1, 1)) / 3.0;
+    // A hole three pixels wide: its far corner has no valid neighbour and takes
+    // the mean of the ring filled around it, (1314 + 1364) / 2; filled with the
+    // lowest height instead, it would be a 400 m pit with walls.
+    QTest::newRow("wide nodata hole") << 4326 << 4 << 0 << QRect(2, 0, 3, 2) << 1339.0;
 }
 
 void TestTerrain::demSurface()
@@ -242,15 +246,15 @@ void TestTerrain::demSurface()
     QFETCH(int, epsg);
     QFETCH(int, column);
     QFETCH(int, row);
-    QFETCH(bool, hole);
+    QFETCH(QRect, hole);
     QFETCH(double, elevation);
 
     Raster raster(epsg);
-    if (hole) {
+    if (!hole.isEmpty()) {
         raster.nodata = nodataValue;
         for (int r = 0; r < raster.rows; ++r) {
             for (int c = 0; c < raster.columns; ++c) {
-                raster.values.push_back(static_cast<float>(c == column && r == row ? nodataValue : knownHeight(c, r)));
+                raster.values.push_back(static_cast<float>(hole.contains(c, r) ? nodataValue : knownHeight(c, r)));
             }
         }
     }
