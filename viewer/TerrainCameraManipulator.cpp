@@ -132,17 +132,21 @@ double TerrainCameraManipulator::heightAboveTerrain() const
     return pose.eye.z() - groundHeight(pose.eye.x(), pose.eye.y());
 }
 
-double TerrainCameraManipulator::ceiling() const
+double TerrainCameraManipulator::reach() const
 {
     if (!bounds.valid())
         return 1e5;
     const double extent = std::max(bounds.xMax() - bounds.xMin(), bounds.yMax() - bounds.yMin());
-    return bounds.zMax() + std::max(3.0 * extent, 10000.0);
+    return std::max(3.0 * extent, 10000.0);
 }
 
-bool TerrainCameraManipulator::keepAboveTerrain(Pose& candidate) const
+bool TerrainCameraManipulator::keepInReach(Pose& candidate) const
 {
-    candidate.eye.z() = std::min(candidate.eye.z(), ceiling());
+    if (bounds.valid()) {
+        candidate.eye.x() = std::clamp<double>(candidate.eye.x(), bounds.xMin() - reach(), bounds.xMax() + reach());
+        candidate.eye.y() = std::clamp<double>(candidate.eye.y(), bounds.yMin() - reach(), bounds.yMax() + reach());
+        candidate.eye.z() = std::min<double>(candidate.eye.z(), bounds.zMax() + reach());
+    }
     const double lowest = groundHeight(candidate.eye.x(), candidate.eye.y()) + minimumClearance;
     if (candidate.eye.z() >= lowest)
         return true;
@@ -240,14 +244,14 @@ void TerrainCameraManipulator::drag(const osg::Camera& camera, double x, double 
         const double heading = pressPose.heading + (x - pressX) / viewport->width() * headingPerViewWidth;
         const double pitch = std::clamp(pressPose.pitch + (y - pressY) / viewport->height() * pitchPerViewHeight,
                                         steepestPitch, shallowestPitch);
-        // A tilt that would take the eye into the ground keeps the turn and the last good tilt.
-        for (const double tilt : {pitch, pose.pitch}) {
-            Pose candidate = turned(heading, tilt);
-            if (keepAboveTerrain(candidate)) {
-                pose = candidate;
-                return;
-            }
+        // A tilt that would take the eye into the ground keeps the turn and the last good tilt;
+        // an eye that was already too low (after a warp) is lifted.
+        Pose candidate = turned(heading, pitch);
+        if (!keepInReach(candidate)) {
+            candidate = turned(heading, pose.pitch);
+            keepInReach(candidate);
         }
+        pose = candidate;
         return;
     }
     case Drag::Pan: {
@@ -264,7 +268,7 @@ void TerrainCameraManipulator::drag(const osg::Camera& camera, double x, double 
             return;
         Pose candidate = pressPose;
         candidate.eye = grabbed - sight * along;
-        keepAboveTerrain(candidate);
+        keepInReach(candidate);
         pose = candidate;
         return;
     }
@@ -275,7 +279,7 @@ void TerrainCameraManipulator::drag(const osg::Camera& camera, double x, double 
         const double distance = std::max(offset.length() * factor, closestZoomDistance);
         Pose candidate = pressPose;
         candidate.eye = grabbed + offset * (distance / std::max(offset.length(), 1e-9));
-        keepAboveTerrain(candidate);
+        keepInReach(candidate);
         pose = candidate;
         return;
     }
@@ -299,7 +303,7 @@ void TerrainCameraManipulator::zoomAt(const osg::Camera& camera, double x, doubl
         return;
     Pose candidate = pose;
     candidate.eye = target + offset * factor;
-    keepAboveTerrain(candidate);
+    keepInReach(candidate);
     pose = candidate;
 }
 
@@ -310,7 +314,7 @@ void TerrainCameraManipulator::moveLevel(double forward, double right)
     pose.eye += osg::Vec3d(std::sin(h), std::cos(h), 0.0) * forward + osg::Vec3d(std::cos(h), -std::sin(h), 0.0) * right;
     // Level means at the same height above the ground, so a mountain ahead lifts the camera over it.
     pose.eye.z() = groundHeight(pose.eye.x(), pose.eye.y()) + height;
-    keepAboveTerrain(pose);
+    keepInReach(pose);
     dragging = Drag::None;
 }
 
@@ -319,7 +323,7 @@ void TerrainCameraManipulator::changeHeight(int steps)
     const double ground = groundHeight(pose.eye.x(), pose.eye.y());
     const double height = std::max(pose.eye.z() - ground, minimumClearance) * std::pow(heightStepFactor, steps);
     pose.eye.z() = ground + std::max(height, minimumClearance);
-    keepAboveTerrain(pose);
+    keepInReach(pose);
     dragging = Drag::None;
 }
 

@@ -57,7 +57,7 @@ public:
     void moveLevel(double forward, double right);
     // Multiplies the height above the terrain by heightStepFactor per step
     // (negative steps lower the camera); the look direction stays. A step up
-    // and a step down cancel unless the clearance or the ceiling stopped one.
+    // and a step down cancel unless the clearance or the reach stopped one.
     void changeHeight(int steps);
     // Height of the eye above the terrain under it, metres.
     double heightAboveTerrain() const;
@@ -87,10 +87,11 @@ private:
     bool intersect(const osg::Vec3d& from, const osg::Vec3d& to, osg::Vec3d& hit) const;
     // The terrain's height at (x, y); outside the terrain, that of its nearest edge.
     double groundHeight(double x, double y) const;
-    // Raises pose's eye to the clearance when it is lower; false when it had to.
-    bool keepAboveTerrain(Pose& candidate) const;
-    // The highest the eye may go, metres: well above the whole terrain.
-    double ceiling() const;
+    // Keeps candidate's eye within reach() of the terrain's bounds and raises
+    // it to the clearance when it is lower; false when it had to raise it.
+    bool keepInReach(Pose& candidate) const;
+    // How far the eye may go beyond the terrain's bounds, sideways or up, metres.
+    double reach() const;
 
     void press(Drag drag, const osg::Camera& camera, double x, double y);
     void drag(const osg::Camera& camera, double x, double y);
