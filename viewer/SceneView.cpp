@@ -12,6 +12,8 @@
 #include <QGraphicsScene>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
 #include <QPainter>
 #include <QWheelEvent>
 #include <QWindow>
@@ -74,6 +76,7 @@ SceneView::~SceneView()
     if (realized) {
         // OSG frees its GL objects while the context they live in still exists.
         glWidget->makeCurrent();
+        glDeleteTextures(1, &lastFrame);
         application.getGraphicsWindow()->close(true);
         glWidget->doneCurrent();
     }
@@ -139,7 +142,10 @@ void SceneView::renderFrame()
 void SceneView::drawBackground(QPainter* painter, const QRectF&)
 {
     painter->beginNativePainting();
-    renderScene();
+    if (framePending || lastFrame == 0 || lastFrameSize != pixelMapping().physicalSize())
+        renderScene();
+    else
+        drawLastFrame();
     painter->endNativePainting();
 
     if (framePending) {
@@ -181,6 +187,7 @@ void SceneView::renderScene()
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     useNoProgram(*state);        // Qt's shader would replace OSG's fixed-function pipeline
     viewer->renderingTraversals();
+    keepLastFrame(pixelMapping().physicalSize());
 
     // Qt's paint engine draws from client memory: no array, buffer object or program may stay
     // in use. Disabling the arrays through OSG keeps its record of them true for the next frame.
@@ -202,6 +209,59 @@ void SceneView::renderScene()
     // OSG's texture uploads may leave other unpack settings; Qt's glyph uploads assume these.
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+}
+
+void SceneView::keepLastFrame(const QSize& size)
+{
+    if (lastFrame == 0)
+        glGenTextures(1, &lastFrame);
+    // The binding is part of the attributes renderScene pushed, so OSG finds its own again.
+    glBindTexture(GL_TEXTURE_2D, lastFrame);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, 0, 0, size.width(), size.height(), 0);
+    lastFrameSize = size;
+}
+
+void SceneView::drawLastFrame()
+{
+    QOpenGLFunctions* functions = QOpenGLContext::currentContext()->functions();
+    GLint unit = GL_TEXTURE0;
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &unit);
+    functions->glActiveTexture(GL_TEXTURE0);
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    for (const GLenum mode : {GL_TEXTURE, GL_PROJECTION, GL_MODELVIEW}) {
+        glMatrixMode(mode);
+        glPushMatrix();
+        glLoadIdentity();
+    }
+    // One textured square over the whole viewport, nothing tested or blended.
+    glViewport(0, 0, lastFrameSize.width(), lastFrameSize.height());
+    for (const GLenum capability : {GL_DEPTH_TEST, GL_BLEND, GL_SCISSOR_TEST, GL_STENCIL_TEST, GL_LIGHTING,
+                                    GL_CULL_FACE, GL_ALPHA_TEST})
+        glDisable(capability);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    functions->glUseProgram(0);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, lastFrame);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glBegin(GL_TRIANGLE_STRIP);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2f(-1.0f, -1.0f);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex2f(1.0f, -1.0f);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex2f(-1.0f, 1.0f);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex2f(1.0f, 1.0f);
+    glEnd();
+    for (const GLenum mode : {GL_TEXTURE, GL_PROJECTION, GL_MODELVIEW}) {
+        glMatrixMode(mode);
+        glPopMatrix();
+    }
+    glPopAttrib();
+    // Qt's paint engine keeps its own record of the active unit.
+    functions->glActiveTexture(GLenum(unit));
 }
 
 void SceneView::paintEvent(QPaintEvent* event)

@@ -26,7 +26,7 @@ class ViewerApplication;
 // GUI thread at most framesPerSecond times a second. A frame is OSG's event
 // and update traversals, the plugins' frameUpdate, then a repaint that
 // renders and calls the plugins' frameRendered. Repaints of a dialog alone
-// (a blinking text cursor) draw the scene again without a new frame.
+// (a blinking text cursor) show the last frame's picture again.
 class SceneView : public QGraphicsView
 {
     Q_OBJECT
@@ -82,6 +82,9 @@ protected:
 
 private:
     void renderScene();
+    // Copies the scene just drawn into lastFrame, in the GL state renderScene sets up.
+    void keepLastFrame(const QSize& size);
+    void drawLastFrame();
     void updateTerrainPointUnderMouse(const QPoint& pos);
     bool handleNavigationKey(int key);
     void pressOnView(QMouseEvent* event, bool doubleClick);
@@ -103,6 +106,8 @@ private:
     bool keysForCamera = true;
     bool captureRequested = false;
     QImage captured;
+    unsigned lastFrame = 0; // GL texture name; 0: none yet
+    QSize lastFrameSize;
 };
 
 } // namespace velmora::viewer
