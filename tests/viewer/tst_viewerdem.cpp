@@ -1,45 +1,16 @@
 #include "ViewerApplication.h"
 #include "ViewerSession.h"
 #include "ViewerWindow.h"
+#include "terrain/TestRaster.h"
 
 #include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <gdal_priv.h>
-#include <ogr_spatialref.h>
-
 #include <memory>
 
 using velmora::viewer::ViewerOptions;
 using velmora::viewer::ViewerSession;
-
-namespace {
-// A 64 x 64 geographic raster whose north-west corner is at (latitude, longitude),
-// heights rising 5 m per column eastwards from 1000 m.
-bool writeDem(const QString& path, double latitude, double longitude)
-{
-    constexpr int side = 64;
-    GDALAllRegister();
-    GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("GTiff");
-    GDALDataset* dataset = driver ? driver->Create(path.toUtf8().constData(), side, side, 1, GDT_Float32, nullptr)
-                                  : nullptr;
-    if (!dataset)
-        return false;
-    double transform[6] = {longitude, 0.0005, 0.0, latitude, 0.0, -0.0005};
-    dataset->SetGeoTransform(transform);
-    OGRSpatialReference wgs84;
-    wgs84.importFromEPSG(4326);
-    dataset->SetSpatialRef(&wgs84);
-    std::vector<float> heights(side * side);
-    for (std::size_t k = 0; k < heights.size(); ++k)
-        heights[k] = float(1000.0 + 5.0 * double(k % side));
-    const CPLErr written = dataset->GetRasterBand(1)->RasterIO(GF_Write, 0, 0, side, side, heights.data(), side, side,
-                                                               GDT_Float32, 0, 0);
-    GDALClose(dataset);
-    return written == CE_None;
-}
-} // namespace
 
 // The viewer on a user's elevation model: given on the command line, then
 // another one opened from the File menu's loader.
@@ -51,8 +22,9 @@ private slots:
     void initTestCase()
     {
         QLocale::setDefault(QLocale::c());
-        QVERIFY(writeDem(folder.filePath("slope.tif"), 46.90, -121.80));
-        QVERIFY(writeDem(folder.filePath("other.tif"), 47.50, -121.00));
+        GDALAllRegister();
+        QVERIFY(velmora::testing::writeGeoTiff(folder.filePath("slope.tif"), velmora::testing::Raster()));
+        QVERIFY(velmora::testing::writeGeoTiff(folder.filePath("other.tif"), velmora::testing::Raster(32610)));
         ViewerOptions options;
         options.demPath = folder.filePath("slope.tif");
         options.pluginDir = folder.filePath("no-plugins");
