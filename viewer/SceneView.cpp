@@ -67,6 +67,11 @@ SceneView::SceneView(ViewerApplication& application, PluginManager& plugins, QWi
     frameTimer.setSingleShot(true);
     connect(&frameTimer, &QTimer::timeout, this, &SceneView::renderFrame);
     application.setViewChangedCallback([this] { requestFrame(); });
+    // A button held in a dialog may change a plugin's scene without further input (a spin box's auto-repeat).
+    connect(graphicsScene, &QGraphicsScene::changed, this, [this] {
+        if (dialogButtonHeld)
+            requestFrame();
+    });
 }
 
 SceneView::~SceneView()
@@ -402,6 +407,7 @@ void SceneView::pressOnView(QMouseEvent* event, bool doubleClick)
             plugin.mouse->handleMouseClick(event, graphicsScene);
     // The keyboard follows the last press: into a dialog, or to the camera.
     keysForCamera = !overDialog;
+    dialogButtonHeld = overDialog;
     if (overDialog)
         return;
     setFocus(Qt::MouseFocusReason);
@@ -425,6 +431,8 @@ void SceneView::mouseDoubleClickEvent(QMouseEvent* event)
 void SceneView::mouseReleaseEvent(QMouseEvent* event)
 {
     QGraphicsView::mouseReleaseEvent(event);
+    if (event->buttons() == Qt::NoButton)
+        dialogButtonHeld = false;
     if (!cameraDrag)
         return;
     if (event->buttons() == Qt::NoButton)

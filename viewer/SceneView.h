@@ -22,7 +22,8 @@ class ViewerApplication;
 // items of the graphics scene, always kept where they can be reached.
 //
 // Frames are drawn on demand, never while nothing changes: input to the view
-// or its dialogs, a resize or a warp asks for one, run from a timer on the
+// or its dialogs, a dialog changing while a button is held in it, a resize
+// or a warp asks for one, run from a timer on the
 // GUI thread at most framesPerSecond times a second. A frame is OSG's event
 // and update traversals, the plugins' frameUpdate, then a repaint that
 // renders and calls the plugins' frameRendered. Repaints of a dialog alone
@@ -103,6 +104,7 @@ private:
     bool framePending = false;
     bool realized = false;
     bool cameraDrag = false;
+    bool dialogButtonHeld = false;
     bool keysForCamera = true;
     bool captureRequested = false;
     QImage captured;

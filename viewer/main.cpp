@@ -33,7 +33,7 @@ int main(int argc, char** argv)
         std::fputs(qPrintable(message), stdout);
         return 0;
     case velmora::viewer::ViewerOptions::Outcome::Error:
-        std::fprintf(stderr, "velmora_viewer: %s\nTry --help.\n", qPrintable(message));
+        std::fprintf(stderr, "velmora_viewer: %s\nUsage: velmora_viewer [options]; --help lists them.\n", qPrintable(message));
         return 2;
     case velmora::viewer::ViewerOptions::Outcome::Run:
         break;
