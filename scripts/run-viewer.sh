@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and starts the viewer on its built-in
 # terrain with the Compass plugin. Extra arguments go to the viewer
-# (try --help).
+# (try --help). The build shows only the work it does, so an up-to-date tree
+# starts the viewer without a word.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VELMORA_BUILD_DIR:-$root/build}
 "$root/scripts/install-deps.sh"
-"$root/scripts/build.sh"
+"$root/scripts/build.sh" |
+  { grep -v -E '^\[ *[0-9]+%\] (Built target|Automatic MOC and UIC for target) |^Consolidate compiler' || true; }
 exec "$build/bin/velmora_viewer" "$@"

@@ -16,14 +16,9 @@ QSize DevicePixelMapping::physicalSize() const
     return QSize(std::max(1, qRound(logical.width() * pixelRatio)), std::max(1, qRound(logical.height() * pixelRatio)));
 }
 
-QPointF DevicePixelMapping::toPhysical(const QPointF& logicalPos) const
-{
-    return logicalPos * pixelRatio;
-}
-
 QPointF DevicePixelMapping::toGlWindow(const QPointF& logicalPos) const
 {
-    const QPointF physical = toPhysical(logicalPos);
+    const QPointF physical = logicalPos * pixelRatio;
     const double column = std::floor(physical.x());
     const double row = std::floor(physical.y());
     return QPointF(column + 0.5, physicalSize().height() - row - 0.5);

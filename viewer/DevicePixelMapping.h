@@ -8,6 +8,7 @@ namespace velmora::viewer {
 // Maps between Qt's logical pixels (origin top left) and the physical pixels
 // OpenGL draws into. OSG's viewport, projection and mouse positions are all
 // physical; Qt widgets, the graphics scene and plugin mouse events are logical.
+// OSG's mouse events and picks take GL window coordinates (y up).
 class DevicePixelMapping
 {
 public:
@@ -18,9 +19,6 @@ public:
     double ratio() const { return pixelRatio; }
     // The framebuffer size, rounded to whole pixels, at least 1 x 1.
     QSize physicalSize() const;
-    // A logical position, origin top left, as physical pixels, origin top left
-    // (what OSG's event queue expects with its default y orientation).
-    QPointF toPhysical(const QPointF& logical) const;
     // A logical position as OpenGL window coordinates: physical pixels, origin
     // bottom left, at the centre of the pixel under the position.
     QPointF toGlWindow(const QPointF& logical) const;

@@ -45,10 +45,16 @@ int PluginManager::loadFrom(const QString& dir)
     }
 
     int added = 0;
+    int libraries = 0;
     for (const QFileInfo& file : folder.entryInfoList(QDir::Files, QDir::Name)) {
         if (!QLibrary::isLibrary(file.fileName()))
             continue;
-        auto loader = std::make_unique<QPluginLoader>(file.canonicalFilePath());
+        ++libraries;
+        // Links and versioned names reach one library, which holds one plugin object: load it once.
+        const QString path = file.canonicalFilePath();
+        if (std::any_of(loaded.begin(), loaded.end(), [&path](const Plugin& plugin) { return plugin.path == path; }))
+            continue;
+        auto loader = std::make_unique<QPluginLoader>(path);
         const PluginMetadata metadata(loader->metaData());
         if (!metadata.isWidgetPlugin()) {
             warn(QStringLiteral("skipping %1: %2").arg(file.fileName(), metadata.rejectionReason()));
@@ -61,7 +67,7 @@ int PluginManager::loadFrom(const QString& dir)
         }
 
         Plugin plugin;
-        plugin.path = file.canonicalFilePath();
+        plugin.path = path;
         plugin.loader = loader.get();
         plugin.object = object;
         // The plugin's interfaces are found by name, so the viewer needs none of its headers.
@@ -81,6 +87,8 @@ int PluginManager::loadFrom(const QString& dir)
         loaders.push_back(std::move(loader));
         ++added;
     }
+    if (libraries == 0)
+        warn(QStringLiteral("no plugin libraries in %1").arg(QDir::toNativeSeparators(dir)));
     return added;
 }
 

@@ -44,10 +44,11 @@ public:
     // The plugin folder of an installed (or build) tree: <exe dir>/../lib/velmora/plugins.
     static QString defaultPluginDir();
 
-    // Loads every library in dir, in file-name order. Libraries that are not
-    // Velmora GUI plugins, fail to load or offer none of the host interfaces
-    // are skipped with one line on stderr each. A missing folder loads
-    // nothing and says so. Returns the number of plugins added.
+    // Loads every library in dir, in file-name order, each once however many
+    // names (links, versioned names) reach it. Libraries that are not Velmora
+    // GUI plugins, fail to load or offer none of the host interfaces are
+    // skipped with one line on stderr each. A missing folder, or one without
+    // libraries, loads nothing and says so. Returns the number of plugins added.
     int loadFrom(const QString& dir);
     // Calls initialize once on every GUI plugin that has not had it yet.
     void initializeAll();

@@ -12,6 +12,8 @@
 #include <QGraphicsScene>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
 #include <QPainter>
 #include <QWheelEvent>
 #include <QWindow>
@@ -62,16 +64,24 @@ SceneView::SceneView(ViewerApplication& application, PluginManager& plugins, QWi
     graphicsScene = new QGraphicsScene(this);
     setScene(graphicsScene);
 
-    frameTimer.setInterval(1000 / framesPerSecond);
+    frameTimer.setSingleShot(true);
     connect(&frameTimer, &QTimer::timeout, this, &SceneView::renderFrame);
+    application.setViewChangedCallback([this] { requestFrame(); });
+    // A button held in a dialog may change a plugin's scene without further input (a spin box's auto-repeat).
+    connect(graphicsScene, &QGraphicsScene::changed, this, [this] {
+        if (dialogButtonHeld)
+            requestFrame();
+    });
 }
 
 SceneView::~SceneView()
 {
     stopFrames();
+    application.setViewChangedCallback(nullptr);
     if (realized) {
         // OSG frees its GL objects while the context they live in still exists.
         glWidget->makeCurrent();
+        glDeleteTextures(1, &lastFrame);
         application.getGraphicsWindow()->close(true);
         glWidget->doneCurrent();
     }
@@ -79,12 +89,33 @@ SceneView::~SceneView()
 
 void SceneView::startFrames()
 {
-    frameTimer.start();
+    framesOn = true;
+    if (QWindow* handle = window()->windowHandle())
+        handle->installEventFilter(this);
+    requestFrame();
+}
+
+bool SceneView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Expose)
+        requestFrame();
+    return QGraphicsView::eventFilter(watched, event);
 }
 
 void SceneView::stopFrames()
 {
+    framesOn = false;
     frameTimer.stop();
+}
+
+void SceneView::requestFrame()
+{
+    if (!framesOn || frameTimer.isActive())
+        return;
+    // A burst of input waits for the rest of the frame interval, then gets one frame.
+    const qint64 interval = 1000 / framesPerSecond;
+    const qint64 elapsed = sinceFrame.isValid() ? sinceFrame.elapsed() : interval;
+    frameTimer.start(int(std::max<qint64>(0, interval - elapsed)));
 }
 
 DevicePixelMapping SceneView::pixelMapping() const
@@ -98,6 +129,7 @@ void SceneView::renderFrame()
     const QWindow* window = this->window()->windowHandle();
     if (!isVisible() || !window || !window->isExposed())
         return;
+    sinceFrame.restart();
     osgViewer::Viewer* viewer = application.getViewer();
     viewer->advance();
     viewer->eventTraversal();
@@ -115,7 +147,10 @@ void SceneView::renderFrame()
 void SceneView::drawBackground(QPainter* painter, const QRectF&)
 {
     painter->beginNativePainting();
-    renderScene();
+    if (framePending || lastFrame == 0 || lastFrameSize != pixelMapping().physicalSize())
+        renderScene();
+    else
+        drawLastFrame();
     painter->endNativePainting();
 
     if (framePending) {
@@ -157,6 +192,7 @@ void SceneView::renderScene()
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     useNoProgram(*state);        // Qt's shader would replace OSG's fixed-function pipeline
     viewer->renderingTraversals();
+    keepLastFrame(pixelMapping().physicalSize());
 
     // Qt's paint engine draws from client memory: no array, buffer object or program may stay
     // in use. Disabling the arrays through OSG keeps its record of them true for the next frame.
@@ -178,6 +214,59 @@ void SceneView::renderScene()
     // OSG's texture uploads may leave other unpack settings; Qt's glyph uploads assume these.
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+}
+
+void SceneView::keepLastFrame(const QSize& size)
+{
+    if (lastFrame == 0)
+        glGenTextures(1, &lastFrame);
+    // The binding is part of the attributes renderScene pushed, so OSG finds its own again.
+    glBindTexture(GL_TEXTURE_2D, lastFrame);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, 0, 0, size.width(), size.height(), 0);
+    lastFrameSize = size;
+}
+
+void SceneView::drawLastFrame()
+{
+    QOpenGLFunctions* functions = QOpenGLContext::currentContext()->functions();
+    GLint unit = GL_TEXTURE0;
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &unit);
+    functions->glActiveTexture(GL_TEXTURE0);
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    for (const GLenum mode : {GL_TEXTURE, GL_PROJECTION, GL_MODELVIEW}) {
+        glMatrixMode(mode);
+        glPushMatrix();
+        glLoadIdentity();
+    }
+    // One textured square over the whole viewport, nothing tested or blended.
+    glViewport(0, 0, lastFrameSize.width(), lastFrameSize.height());
+    for (const GLenum capability : {GL_DEPTH_TEST, GL_BLEND, GL_SCISSOR_TEST, GL_STENCIL_TEST, GL_LIGHTING,
+                                    GL_CULL_FACE, GL_ALPHA_TEST})
+        glDisable(capability);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    functions->glUseProgram(0);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, lastFrame);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glBegin(GL_TRIANGLE_STRIP);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2f(-1.0f, -1.0f);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex2f(1.0f, -1.0f);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex2f(-1.0f, 1.0f);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex2f(1.0f, 1.0f);
+    glEnd();
+    for (const GLenum mode : {GL_TEXTURE, GL_PROJECTION, GL_MODELVIEW}) {
+        glMatrixMode(mode);
+        glPopMatrix();
+    }
+    glPopAttrib();
+    // Qt's paint engine keeps its own record of the active unit.
+    functions->glActiveTexture(GLenum(unit));
 }
 
 void SceneView::paintEvent(QPaintEvent* event)
@@ -206,6 +295,26 @@ void SceneView::resizeEvent(QResizeEvent* event)
     graphicsScene->setSceneRect(QRectF(QPointF(0.0, 0.0), viewport()->size()));
     const QSize physical = pixelMapping().physicalSize();
     application.resize(physical.width(), physical.height());
+    for (QGraphicsItem* item : graphicsScene->items())
+        if (!item->parentItem() && item->isWidget() && static_cast<QGraphicsWidget*>(item)->isWindow())
+            keepInView(static_cast<QGraphicsWidget*>(item));
+}
+
+bool SceneView::viewportEvent(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::Resize:
+    case QEvent::Show:
+        requestFrame();
+        break;
+    default: break;
+    }
+    return QGraphicsView::viewportEvent(event);
 }
 
 QGraphicsProxyWidget* SceneView::addDialog(QWidget* panel, const QString& title)
@@ -225,7 +334,28 @@ QGraphicsProxyWidget* SceneView::addDialog(QWidget* panel, const QString& title)
             right = std::min(right, item->sceneBoundingRect().left() - dialogMargin);
     const qreal left = std::max<qreal>(dialogMargin, right - frame.width());
     proxy->setPos(left - frame.left(), dialogMargin - frame.top());
+    // Painting through a cached image gives the panel Qt's raster engine, which
+    // draws text cursors with raster operations the OpenGL engine lacks.
+    proxy->setCacheMode(QGraphicsItem::DeviceCoordinateCache);
+    connect(proxy, &QGraphicsWidget::geometryChanged, this, [this, proxy] { keepInView(proxy); });
+    connect(proxy, &QGraphicsWidget::visibleChanged, this, [this, proxy] { keepInView(proxy); });
+    keepInView(proxy);
     return proxy;
+}
+
+void SceneView::keepInView(QGraphicsWidget* dialog)
+{
+    if (!dialog->isVisible())
+        return;
+    const QRectF frame = dialog->windowFrameGeometry();
+    const QSizeF view = viewport()->size();
+    // Right and bottom edges first, then left and top, so a dialog larger than the view keeps its title bar.
+    qreal dx = std::min<qreal>(0.0, view.width() - frame.right());
+    qreal dy = std::min<qreal>(0.0, view.height() - frame.bottom());
+    dx = std::max(dx, -frame.left());
+    dy = std::max(dy, -frame.top());
+    if (dx != 0.0 || dy != 0.0)
+        dialog->setPos(dialog->pos() + QPointF(dx, dy));
 }
 
 bool SceneView::isOverDialog(const QPoint& pos) const
@@ -244,39 +374,70 @@ void SceneView::updateTerrainPointUnderMouse(const QPoint& pos)
         application.clearTerrainPointUnderMouse();
 }
 
-void SceneView::mousePressEvent(QMouseEvent* event)
+QPointF SceneView::toEventQueue(const QPointF& pos, Qt::KeyboardModifiers modifiers)
+{
+    osgGA::GUIEventAdapter* state = application.getGraphicsWindow()->getEventQueue()->getCurrentEventState();
+    // The queue's events count y upwards, like GL's window coordinates.
+    state->setMouseYOrientation(osgGA::GUIEventAdapter::Y_INCREASING_UPWARDS);
+    int keys = 0;
+    if (modifiers & Qt::ShiftModifier)
+        keys |= osgGA::GUIEventAdapter::MODKEY_SHIFT;
+    if (modifiers & Qt::ControlModifier)
+        keys |= osgGA::GUIEventAdapter::MODKEY_CTRL;
+    if (modifiers & Qt::AltModifier)
+        keys |= osgGA::GUIEventAdapter::MODKEY_ALT;
+    state->setModKeyMask(keys);
+    const QPointF window = pixelMapping().toGlWindow(pos);
+    state->setX(float(window.x()));
+    state->setY(float(window.y()));
+    return window;
+}
+
+void SceneView::pressOnView(QMouseEvent* event, bool doubleClick)
 {
     const bool overDialog = isOverDialog(event->pos());
-    QGraphicsView::mousePressEvent(event);
+    // A dialog's field selects a word on a double-click, as in any Qt window.
+    if (doubleClick)
+        QGraphicsView::mouseDoubleClickEvent(event);
+    else
+        QGraphicsView::mousePressEvent(event);
     updateTerrainPointUnderMouse(event->pos());
     for (const PluginManager::Plugin& plugin : plugins.plugins())
         if (plugin.mouse)
             plugin.mouse->handleMouseClick(event, graphicsScene);
     // The keyboard follows the last press: into a dialog, or to the camera.
     keysForCamera = !overDialog;
+    dialogButtonHeld = overDialog;
     if (overDialog)
         return;
     setFocus(Qt::MouseFocusReason);
     cameraDrag = true;
-    const QPointF p = pixelMapping().toPhysical(event->localPos());
+    const QPointF p = toEventQueue(event->localPos(), event->modifiers());
     application.getGraphicsWindow()->getEventQueue()->mouseButtonPress(float(p.x()), float(p.y()),
                                                                        osgButton(event->button()));
 }
 
+void SceneView::mousePressEvent(QMouseEvent* event)
+{
+    pressOnView(event, false);
+}
+
 void SceneView::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    // A second press is still a press for the camera and the plugins.
-    mousePressEvent(event);
+    // The second press is still a press for the camera and the plugins.
+    pressOnView(event, true);
 }
 
 void SceneView::mouseReleaseEvent(QMouseEvent* event)
 {
     QGraphicsView::mouseReleaseEvent(event);
+    if (event->buttons() == Qt::NoButton)
+        dialogButtonHeld = false;
     if (!cameraDrag)
         return;
     if (event->buttons() == Qt::NoButton)
         cameraDrag = false;
-    const QPointF p = pixelMapping().toPhysical(event->localPos());
+    const QPointF p = toEventQueue(event->localPos(), event->modifiers());
     application.getGraphicsWindow()->getEventQueue()->mouseButtonRelease(float(p.x()), float(p.y()),
                                                                          osgButton(event->button()));
 }
@@ -290,7 +451,7 @@ void SceneView::mouseMoveEvent(QMouseEvent* event)
     // A camera drag continues across dialogs; other moves over them are theirs alone.
     if (!cameraDrag && isOverDialog(event->pos()))
         return;
-    const QPointF p = pixelMapping().toPhysical(event->localPos());
+    const QPointF p = toEventQueue(event->localPos(), event->modifiers());
     application.getGraphicsWindow()->getEventQueue()->mouseMotion(float(p.x()), float(p.y()));
 }
 
@@ -303,6 +464,10 @@ void SceneView::wheelEvent(QWheelEvent* event)
     const int delta = event->angleDelta().y();
     if (delta == 0)
         return;
+    // The camera zooms towards the point under the cursor. OSG's viewer gives a
+    // scroll the position of the pointer event before it, so one goes first.
+    const QPointF p = toEventQueue(event->position(), event->modifiers());
+    application.getGraphicsWindow()->getEventQueue()->mouseMotion(float(p.x()), float(p.y()));
     application.getGraphicsWindow()->getEventQueue()->mouseScroll(delta > 0 ? osgGA::GUIEventAdapter::SCROLL_UP
                                                                             : osgGA::GUIEventAdapter::SCROLL_DOWN);
     event->accept();
@@ -310,6 +475,7 @@ void SceneView::wheelEvent(QWheelEvent* event)
 
 void SceneView::keyPressEvent(QKeyEvent* event)
 {
+    requestFrame();
     // Typing into a dialog's fields must not move the camera.
     if (!keysForCamera) {
         QGraphicsView::keyPressEvent(event);
@@ -319,6 +485,12 @@ void SceneView::keyPressEvent(QKeyEvent* event)
         event->accept();
     else
         QGraphicsView::keyPressEvent(event);
+}
+
+void SceneView::keyReleaseEvent(QKeyEvent* event)
+{
+    requestFrame();
+    QGraphicsView::keyReleaseEvent(event);
 }
 
 bool SceneView::handleNavigationKey(int key)
@@ -334,9 +506,9 @@ bool SceneView::handleNavigationKey(int key)
     case Qt::Key_Right:
     case Qt::Key_D: application.moveLevel(0.0, step); return true;
     case Qt::Key_PageUp:
-    case Qt::Key_Plus: application.changeHeight(step); return true;
+    case Qt::Key_Plus: application.changeHeight(1); return true;
     case Qt::Key_PageDown:
-    case Qt::Key_Minus: application.changeHeight(-step); return true;
+    case Qt::Key_Minus: application.changeHeight(-1); return true;
     case Qt::Key_Home: application.warpToStart(); return true;
     default: return false;
     }

@@ -2,12 +2,14 @@
 
 #include "DevicePixelMapping.h"
 
+#include <QElapsedTimer>
 #include <QGraphicsView>
 #include <QImage>
 #include <QTimer>
 
 class QGraphicsProxyWidget;
 class QGraphicsScene;
+class QGraphicsWidget;
 
 namespace velmora::viewer {
 
@@ -17,9 +19,15 @@ class ViewerApplication;
 
 // The 3D view: a graphics view over an OpenGL viewport. OSG draws the scene
 // as the view's background; the plugins' dialogs float above it as window
-// items of the graphics scene. Frames are driven from a timer on the GUI
-// thread: OSG's event and update traversals, the plugins' frameUpdate, then
-// a repaint that renders and calls the plugins' frameRendered.
+// items of the graphics scene, always kept where they can be reached.
+//
+// Frames are drawn on demand, never while nothing changes: input to the view
+// or its dialogs, a dialog changing while a button is held in it, a resize
+// or a warp asks for one, run from a timer on the
+// GUI thread at most framesPerSecond times a second. A frame is OSG's event
+// and update traversals, the plugins' frameUpdate, then a repaint that
+// renders and calls the plugins' frameRendered. Repaints of a dialog alone
+// (a blinking text cursor) show the last frame's picture again.
 class SceneView : public QGraphicsView
 {
     Q_OBJECT
@@ -28,17 +36,23 @@ public:
     SceneView(ViewerApplication& application, PluginManager& plugins, QWidget* parent = nullptr);
     ~SceneView() override;
 
-    // Frames per second the timer asks for.
+    // The most frames per second that input can ask for.
     static constexpr int framesPerSecond = 60;
 
+    // Starts answering requests for frames, with one frame now.
     void startFrames();
+    // Stops drawing frames until startFrames; renderFrame still works.
     void stopFrames();
+    // Asks for a frame soon; many requests before it is drawn give one frame.
+    void requestFrame();
     // Runs one whole frame now, the repaint included. Does nothing while the view is hidden.
     void renderFrame();
     // Frames rendered by renderFrame so far (repaints for exposure are not counted).
     int frameCount() const { return frames; }
 
-    // Shows panel as a movable dialog with title over the 3D view, at its right edge.
+    // Shows panel as a movable dialog with title over the 3D view, at its right
+    // edge. The dialog is kept inside the view whenever it moves, shows or the
+    // view shrinks; one larger than the view keeps its title bar in view.
     QGraphicsProxyWidget* addDialog(QWidget* panel, const QString& title);
     // Whether pos (view coordinates) lies over a dialog, or a dialog holds the mouse (a drag of its title bar).
     bool isOverDialog(const QPoint& pos) const;
@@ -60,26 +74,42 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+    // A window that becomes exposed gets a frame.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void enterEvent(QEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
 private:
     void renderScene();
+    // Copies the scene just drawn into lastFrame, in the GL state renderScene sets up.
+    void keepLastFrame(const QSize& size);
+    void drawLastFrame();
     void updateTerrainPointUnderMouse(const QPoint& pos);
     bool handleNavigationKey(int key);
+    void pressOnView(QMouseEvent* event, bool doubleClick);
+    // Hands OSG's event queue the modifiers and the position of event, as GL window coordinates (y up).
+    QPointF toEventQueue(const QPointF& pos, Qt::KeyboardModifiers modifiers);
+    void keepInView(QGraphicsWidget* dialog);
 
     ViewerApplication& application;
     PluginManager& plugins;
     QGraphicsScene* graphicsScene = nullptr;
     GlViewport* glWidget = nullptr;
     QTimer frameTimer;
+    QElapsedTimer sinceFrame;
+    bool framesOn = false;
     int frames = 0;
     bool framePending = false;
     bool realized = false;
     bool cameraDrag = false;
+    bool dialogButtonHeld = false;
     bool keysForCamera = true;
     bool captureRequested = false;
     QImage captured;
+    unsigned lastFrame = 0; // GL texture name; 0: none yet
+    QSize lastFrameSize;
 };
 
 } // namespace velmora::viewer

@@ -1,25 +1,111 @@
 #pragma once
 
-#include <osgGA/TerrainManipulator>
+#include <osg/BoundingBox>
+#include <osg/Matrixd>
+#include <osg/Node>
+#include <osg/observer_ptr>
+#include <osgGA/CameraManipulator>
+
+namespace osg {
+class Camera;
+}
 
 namespace velmora::viewer {
 
-// OSG's terrain manipulator, with the turns a terrain user expects: a drag
-// never tips the camera past looking straight down, nor lifts it below the
-// ground it orbits, and the wheel zooms in when turned away from the user.
-class TerrainCameraManipulator : public osgGA::TerrainManipulator
+// Navigation that grabs the ground. The camera is an eye position with a
+// heading (degrees clockwise from north, +y) and a pitch (degrees, negative
+// looking down); it never rolls.
+//
+// - Left drag turns the camera about the terrain point grabbed at the press:
+//   sideways turns the heading, up and down tilts, and the grabbed point
+//   stays on the pixel where it was grabbed.
+// - Middle drag or Shift+left drag pans: the grabbed point follows the cursor.
+// - Right drag zooms towards the grabbed point; the wheel zooms towards the
+//   point under the cursor, which stays under it.
+// Every move keeps the eye at least minimumClearance above the terrain and
+// the view level or looking down, so the terrain is never seen from below.
+// Positions of mouse events are read through OSG's normalised coordinates,
+// so either y orientation of the event queue works.
+class TerrainCameraManipulator : public osgGA::CameraManipulator
 {
 public:
+    // Metres the eye keeps above the terrain surface under it.
+    static constexpr double minimumClearance = 20.0;
+    // The steepest and the shallowest look a drag may give, degrees.
+    static constexpr double steepestPitch = -89.0;
+    static constexpr double shallowestPitch = -1.0;
+
     TerrainCameraManipulator();
+
+    const char* className() const override { return "TerrainCameraManipulator"; }
+
+    // The terrain to grab and keep above; the manipulator holds no reference.
+    void setNode(osg::Node* node) override;
+    const osg::Node* getNode() const override { return terrain.get(); }
+    osg::Node* getNode() override { return terrain.get(); }
+
+    // A view given as a matrix is kept exactly, except that any roll is dropped.
+    void setByMatrix(const osg::Matrixd& matrix) override;
+    void setByInverseMatrix(const osg::Matrixd& matrix) override { setByMatrix(osg::Matrixd::inverse(matrix)); }
+    osg::Matrixd getMatrix() const override;
+    osg::Matrixd getInverseMatrix() const override;
+
+    bool handle(const osgGA::GUIEventAdapter& event, osgGA::GUIActionAdapter& actions) override;
+
+    // Moves forward and right (metres, negative for back and left) along the
+    // heading, keeping the height above the terrain.
+    void moveLevel(double forward, double right);
+    // Multiplies the height above the terrain by heightStepFactor per step
+    // (negative steps lower the camera); the look direction stays. A step up
+    // and a step down cancel unless the clearance or the reach stopped one.
+    void changeHeight(int steps);
+    // Height of the eye above the terrain under it, metres.
+    double heightAboveTerrain() const;
+
+    static constexpr double heightStepFactor = 1.25;
 
 protected:
     ~TerrainCameraManipulator() override = default;
 
-    bool performMovementLeftMouseButton(double eventTimeDelta, double dx, double dy) override;
-
 private:
-    // Whether the camera is tipped past straight down or looks above its orbit point.
-    bool outOfBounds() const;
+    enum class Drag { None, Turn, Pan, Zoom };
+
+    struct Pose
+    {
+        osg::Vec3d eye;
+        double heading = 0.0; // degrees
+        double pitch = 0.0;   // degrees
+    };
+
+    // Camera-to-world rotation of a pose.
+    static osg::Matrixd orientation(double heading, double pitch);
+    static osg::Matrixd viewMatrix(const Pose& pose);
+    // The line of sight through window position (x, y) of camera, seen from pose.
+    static bool lineOfSight(const osg::Camera& camera, const Pose& pose, double x, double y, osg::Vec3d& from,
+                            osg::Vec3d& to);
+
+    bool intersect(const osg::Vec3d& from, const osg::Vec3d& to, osg::Vec3d& hit) const;
+    // The terrain's height at (x, y); outside the terrain, that of its nearest edge.
+    double groundHeight(double x, double y) const;
+    // Keeps candidate's eye within reach() of the terrain's bounds and raises
+    // it to the clearance when it is lower; false when it had to raise it.
+    bool keepInReach(Pose& candidate) const;
+    // How far the eye may go beyond the terrain's bounds, sideways or up, metres.
+    double reach() const;
+
+    void press(Drag drag, const osg::Camera& camera, double x, double y);
+    void drag(const osg::Camera& camera, double x, double y);
+    void zoomAt(const osg::Camera& camera, double x, double y, double factor);
+    static bool windowPosition(const osgGA::GUIEventAdapter& event, const osg::Camera& camera, double& x, double& y);
+
+    osg::observer_ptr<osg::Node> terrain;
+    osg::BoundingBox bounds;
+    Pose pose;
+    Drag dragging = Drag::None;
+    Pose pressPose;
+    osg::Vec3d grabbed;
+    double pressX = 0.0;
+    double pressY = 0.0;
 };
 
 } // namespace velmora::viewer

@@ -5,9 +5,12 @@
 #include <osg/BoundingBox>
 #include <osg/Node>
 #include <osg/ref_ptr>
-#include <osgGA/TerrainManipulator>
+
+#include <functional>
 
 namespace velmora::viewer {
+
+class TerrainCameraManipulator;
 
 // The viewer's application: the terrain in the scene, a sun, the sky and a
 // terrain manipulator that the warps and keyboard moves go through, so the
@@ -18,12 +21,17 @@ public:
     ViewerApplication(int width, int height);
     ~ViewerApplication() override;
 
-    // Puts terrain (local ENU frame, metres) into the scene, lets the mouse
-    // navigate over it and starts the camera at its south edge, a few hundred
-    // metres up, looking north and slightly down over bounds.
+    // Puts terrain (local ENU frame, metres) into the scene, in place of any
+    // earlier one, lets the mouse navigate over it and starts the camera south
+    // of it, looking north and down on the whole of bounds.
     void setTerrain(osg::Node* terrain, const osg::BoundingBox& bounds);
     osg::Node* getTerrain() const { return terrainNode.get(); }
-    osgGA::TerrainManipulator* getManipulator() const { return manipulator.get(); }
+    TerrainCameraManipulator* getManipulator() const { return manipulator.get(); }
+
+    // Called after every warp, so the view can draw the new camera.
+    void setViewChangedCallback(std::function<void()> callback) { viewChanged = std::move(callback); }
+    void warpToPosition(const osg::Vec3d& position) override;
+    void warpToStart() override;
 
     // The first terrain point on the line of sight through the OpenGL window
     // position (x, y) (physical pixels, origin bottom left), in the scene's
@@ -32,17 +40,18 @@ public:
     bool intersectTerrain(double x, double y, osg::Vec3d& point) const;
 
     // Keyboard navigation. forward/right: metres along the camera's heading
-    // and to its right, kept level; up: metres added to the eye height while
-    // the look-at point on the terrain stays.
+    // and to its right, at the same height above the terrain; steps: height
+    // steps up (negative: down), see TerrainCameraManipulator::changeHeight.
     void moveLevel(double forward, double right);
-    void changeHeight(double up);
-    // A step length that suits the current view: a twentieth of the distance
-    // from the eye to the point it orbits, at least 5 m.
+    void changeHeight(int steps);
+    // A step length that suits the current view: a fifth of the height above
+    // the terrain, at least 5 m.
     double navigationStep() const;
 
 private:
     osg::ref_ptr<osg::Node> terrainNode;
-    osg::ref_ptr<osgGA::TerrainManipulator> manipulator;
+    osg::ref_ptr<TerrainCameraManipulator> manipulator;
+    std::function<void()> viewChanged;
 };
 
 } // namespace velmora::viewer

@@ -1,6 +1,8 @@
 #include "ViewerOptions.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
+#include <QImageWriter>
 #include <QRegularExpression>
 
 namespace velmora::viewer {
@@ -22,11 +24,20 @@ bool parseSize(const QString& text, QSize& size)
     size = QSize(width, height);
     return true;
 }
+
+// Whether Qt can write a picture in the format the file name's suffix names.
+bool canWriteImage(const QString& path)
+{
+    const QByteArray suffix = QFileInfo(path).suffix().toLower().toLatin1();
+    return !suffix.isEmpty() && QImageWriter::supportedImageFormats().contains(suffix);
+}
 } // namespace
 
 ViewerOptions::Outcome ViewerOptions::parse(const QStringList& arguments, ViewerOptions& options, QString& message)
 {
     QCommandLineParser parser;
+    // -size means --size, as users of other X programs type it, not -s -i -z -e.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.setApplicationDescription(QStringLiteral("Shows terrain in 3D and hosts the Velmora plugins."));
     const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")},
                                         QStringLiteral("Shows this help."));
@@ -37,10 +48,12 @@ ViewerOptions::Outcome ViewerOptions::parse(const QStringList& arguments, Viewer
     const QCommandLineOption pluginsOption(QStringLiteral("plugins"),
                                            QStringLiteral("Loads the plugins from <dir>."), QStringLiteral("dir"));
     const QCommandLineOption sizeOption(QStringLiteral("size"),
-                                        QStringLiteral("Size of the 3D view in pixels, for example 1280x720."),
+                                        QStringLiteral("Size of the 3D view in pixels, for example 1280x720 "
+                                                       "(default: up to 1280x720, as the screen allows)."),
                                         QStringLiteral("WxH"));
     const QCommandLineOption screenshotOption(QStringLiteral("screenshot"),
-                                              QStringLiteral("Saves a PNG picture of the window to <file> "
+                                              QStringLiteral("Saves a picture of the window to <file> (PNG, JPEG, ... "
+                                                             "after its suffix) "
                                                              "after a few frames, then quits."),
                                               QStringLiteral("file"));
     const QCommandLineOption framesOption(QStringLiteral("frames"),
@@ -59,6 +72,13 @@ ViewerOptions::Outcome ViewerOptions::parse(const QStringList& arguments, Viewer
         message = QStringLiteral("Unexpected argument: %1").arg(parser.positionalArguments().constFirst());
         return Outcome::Error;
     }
+    // A second value would silently win over the first.
+    for (const QCommandLineOption& option : {demOption, pluginsOption, sizeOption, screenshotOption, framesOption}) {
+        if (parser.values(option).size() > 1) {
+            message = QStringLiteral("--%1 is given more than once.").arg(option.names().constFirst());
+            return Outcome::Error;
+        }
+    }
 
     ViewerOptions parsed;
     parsed.demPath = parser.value(demOption);
@@ -68,8 +88,10 @@ ViewerOptions::Outcome ViewerOptions::parse(const QStringList& arguments, Viewer
         message = QStringLiteral("--dem needs a file name.");
         return Outcome::Error;
     }
-    if (parser.isSet(screenshotOption) && parsed.screenshotPath.isEmpty()) {
-        message = QStringLiteral("--screenshot needs a file name.");
+    if (parser.isSet(screenshotOption) && !canWriteImage(parsed.screenshotPath)) {
+        message = QStringLiteral("--screenshot needs a file name ending in an image type (.png, .jpg, .bmp, ...), "
+                                 "not \"%1\".")
+                      .arg(parsed.screenshotPath);
         return Outcome::Error;
     }
     if (parser.isSet(sizeOption) && !parseSize(parser.value(sizeOption), parsed.viewSize)) {

@@ -3,13 +3,18 @@
 #include "SceneView.h"
 #include "ViewerApplication.h"
 #include "ViewerWindow.h"
+#include "terrain/DemRaster.h"
 #include "terrain/Terrain.h"
 
 #include <velmora/qtapplication/QtApplication.h>
 #include <velmora/qtapplication/QtApplicationController.h>
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QImage>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QThread>
 
 #include <cstdio>
 #include <optional>
@@ -41,13 +46,16 @@ bool ViewerSession::start(QString& error)
     }
     const QString description = terrain->description;
 
-    const QSize viewSize = options.viewSize;
+    QSize viewSize = options.viewSize.isValid() ? options.viewSize : defaultViewSize;
     app = std::make_unique<ViewerApplication>(viewSize.width(), viewSize.height());
     app->setTerrain(terrain->node.get(), terrain->bounds);
 
     mainWindow = std::make_unique<ViewerWindow>(*app, plugins, description);
     mainWindow->resize(viewSize);
     mainWindow->show();
+    // Unless the user asked for a size, the whole window fits the screen: the view gives way.
+    if (!options.viewSize.isValid())
+        viewSize = mainWindow->viewSizeOnScreen(viewSize);
     // The view must have its final size before plugins ask for the window's size.
     mainWindow->fitViewTo(viewSize);
 
@@ -58,9 +66,12 @@ bool ViewerSession::start(QString& error)
     plugins.initializeAll();
     mainWindow->addPluginPanels();
     // Plugins may have made the status bar taller.
+    if (!options.viewSize.isValid())
+        viewSize = mainWindow->viewSizeOnScreen(viewSize);
     mainWindow->fitViewTo(viewSize);
 
     connect(mainWindow->sceneView(), &SceneView::frameFinished, this, &ViewerSession::frameFinished);
+    connect(mainWindow.get(), &ViewerWindow::elevationModelChosen, this, &ViewerSession::openChosenElevationModel);
     mainWindow->sceneView()->startFrames();
     return true;
 }
@@ -81,7 +92,8 @@ void ViewerSession::frameFinished(int count)
     if (!options.screenshotPath.isEmpty() && count >= screenshotFrame) {
         done = true;
         const QImage image = mainWindow->screenshot();
-        if (image.isNull() || !image.save(options.screenshotPath, "PNG")) {
+        // The format follows the file name's suffix, which the options checked.
+        if (image.isNull() || !image.save(options.screenshotPath)) {
             std::fprintf(stderr, "velmora_viewer: cannot save the screenshot to %s\n",
                          qPrintable(options.screenshotPath));
             failure = 1;
@@ -90,7 +102,47 @@ void ViewerSession::frameFinished(int count)
     } else if (options.screenshotPath.isEmpty() && options.frames > 0 && count >= options.frames) {
         done = true;
         emit finished();
+    } else if (!options.screenshotPath.isEmpty() || options.frames > 0) {
+        // Counted frames are drawn one after another, not on demand.
+        mainWindow->sceneView()->requestFrame();
     }
+}
+
+bool ViewerSession::openElevationModel(const QString& path, QString& error)
+{
+    QProgressDialog progress(QStringLiteral("Loading %1...").arg(path), QString(), 0, 0, mainWindow.get());
+    progress.setWindowTitle(QStringLiteral("Open elevation model"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    progress.show();
+
+    // Reading and projecting a large raster takes a while; the window stays responsive meanwhile.
+    std::optional<DemSamples> samples;
+    QString readError;
+    QEventLoop waiting;
+    std::unique_ptr<QThread> reader(
+        QThread::create([&] { samples = readDemSamples(path, maxDemVerticesPerSide, readError); }));
+    connect(reader.get(), &QThread::finished, &waiting, &QEventLoop::quit);
+    reader->start();
+    waiting.exec(QEventLoop::ExcludeUserInputEvents);
+    reader->wait();
+
+    if (!samples) {
+        error = QStringLiteral("Cannot load %1: %2").arg(path, readError);
+        return false;
+    }
+    const Terrain terrain = makeDemTerrain(path, *samples);
+    app->setTerrain(terrain.node.get(), terrain.bounds);
+    mainWindow->setTerrainDescription(terrain.description);
+    mainWindow->sceneView()->requestFrame();
+    return true;
+}
+
+void ViewerSession::openChosenElevationModel(const QString& path)
+{
+    QString error;
+    if (!openElevationModel(path, error))
+        QMessageBox::warning(mainWindow.get(), QStringLiteral("Open elevation model"), error);
 }
 
 } // namespace velmora::viewer

@@ -4,6 +4,7 @@
 #include "ViewerOptions.h"
 
 #include <QObject>
+#include <QSize>
 #include <QString>
 
 #include <memory>
@@ -28,6 +29,8 @@ class ViewerSession : public QObject
 public:
     // Frames rendered before --screenshot saves its picture.
     static constexpr int screenshotFrame = 5;
+    // The 3D view's size when none is asked for and the screen has room.
+    static constexpr QSize defaultViewSize{1280, 720};
 
     explicit ViewerSession(ViewerOptions options);
     ~ViewerSession() override;
@@ -38,6 +41,10 @@ public:
     bool start(QString& error);
     // Stops the frames and deletes the plugins; the destructor does the rest. Safe to call twice.
     void shutDown();
+    // Shows the elevation model at path instead of the current terrain, as
+    // --dem does, with a busy indicator while it loads; the camera goes to the
+    // new start view. False, with the reason in error, leaves all as it was.
+    bool openElevationModel(const QString& path, QString& error);
 
     ViewerApplication* application() const { return app.get(); }
     ViewerWindow* window() const { return mainWindow.get(); }
@@ -51,6 +58,7 @@ signals:
 
 private:
     void frameFinished(int count);
+    void openChosenElevationModel(const QString& path);
 
     ViewerOptions options;
     // Declared first so it goes last: the libraries hold the code of everything plugins made.

@@ -7,13 +7,19 @@
 
 #include <QCoreApplication>
 #include <QDockWidget>
+#include <QFileDialog>
 #include <QGraphicsProxyWidget>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QPainter>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
+#include <QWindow>
 
 namespace velmora::viewer {
 
@@ -25,7 +31,6 @@ ViewerWindow::ViewerWindow(ViewerApplication& application, PluginManager& plugin
                            QWidget* parent)
     : QMainWindow(parent), plugins(plugins)
 {
-    setWindowTitle(QStringLiteral("Velmora Viewer \u2014 %1").arg(terrainDescription));
     view = new SceneView(application, plugins, this);
     setCentralWidget(view);
 
@@ -40,9 +45,69 @@ ViewerWindow::ViewerWindow(ViewerApplication& application, PluginManager& plugin
     addDockWidget(Qt::LeftDockWidgetArea, dock);
     connect(pluginTree, &QTreeWidget::itemChanged, this, &ViewerWindow::pluginItemChanged);
 
-    terrainText = new QLabel(terrainDescription);
+    terrainText = new QLabel;
     terrainText->setObjectName(QStringLiteral("terrainLabel"));
     statusBar()->addWidget(terrainText);
+    setTerrainDescription(terrainDescription);
+    createMenus();
+}
+
+void ViewerWindow::setTerrainDescription(const QString& description)
+{
+    setWindowTitle(QStringLiteral("Velmora Viewer \u2014 %1").arg(description));
+    terrainText->setText(description);
+}
+
+void ViewerWindow::createMenus()
+{
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    QAction* open = file->addAction(QStringLiteral("&Open elevation model..."), this, [this] {
+        const QString path = QFileDialog::getOpenFileName(
+            this, QStringLiteral("Open elevation model"), QString(),
+            QStringLiteral("Elevation models (*.tif *.tiff *.hgt *.dem *.asc *.img *.vrt);;All files (*)"));
+        if (!path.isEmpty())
+            emit elevationModelChosen(path);
+    });
+    open->setShortcut(QKeySequence::Open);
+    file->addSeparator();
+    QAction* quit = file->addAction(QStringLiteral("&Quit"), this, &QWidget::close);
+    quit->setShortcut(QKeySequence::Quit);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    QAction* controls = help->addAction(QStringLiteral("&Controls"), this, &ViewerWindow::showControls);
+    controls->setShortcut(QKeySequence::HelpContents);
+    // F1 works wherever the focus is, the 3D view and the dialogs included.
+    controls->setShortcutContext(Qt::ApplicationShortcut);
+}
+
+QString ViewerWindow::controlsText()
+{
+    return QStringLiteral(
+        "<table cellspacing=4>"
+        "<tr><td><b>Left drag</b></td><td>turn about the grabbed point: sideways turns, up and down tilts</td></tr>"
+        "<tr><td><b>Middle drag, Shift+left drag</b></td><td>pan: the ground follows the cursor</td></tr>"
+        "<tr><td><b>Wheel</b></td><td>zoom towards the point under the cursor</td></tr>"
+        "<tr><td><b>Right drag</b></td><td>zoom: up nearer, down farther</td></tr>"
+        "<tr><td><b>Arrows, W A S D</b></td><td>move forward, left, back, right at the same height above the "
+        "ground</td></tr>"
+        "<tr><td><b>Page Up / Page Down, + / -</b></td><td>higher / lower above the ground</td></tr>"
+        "<tr><td><b>Home</b></td><td>back to the start view</td></tr>"
+        "<tr><td><b>F1</b></td><td>this list</td></tr>"
+        "</table><p>Keys move the camera after a click on the terrain; after a click in a panel they go to "
+        "the panel. Tick a plugin in the Plugins list to show its panel.</p>");
+}
+
+void ViewerWindow::showControls()
+{
+    auto* box = findChild<QMessageBox*>(QStringLiteral("controlsBox"));
+    if (!box) {
+        box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Controls"), controlsText(), QMessageBox::Close,
+                              this);
+        box->setObjectName(QStringLiteral("controlsBox"));
+        box->setModal(false);
+    }
+    box->show();
+    box->raise();
 }
 
 ViewerWindow::~ViewerWindow()
@@ -64,6 +129,16 @@ void ViewerWindow::fitViewTo(const QSize& size)
             return;
         resize(this->size() + missing);
     }
+}
+
+QSize ViewerWindow::viewSizeOnScreen(const QSize& wanted) const
+{
+    const QScreen* screen = windowHandle() ? windowHandle()->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return wanted;
+    // Everything around the view: dock, menu and status bar, and the window manager's frame.
+    const QSize around = size() - view->viewport()->size() + (frameGeometry().size() - geometry().size());
+    return wanted.boundedTo(screen->availableGeometry().size() - around).expandedTo(view->minimumSize());
 }
 
 void ViewerWindow::addPluginPanels()

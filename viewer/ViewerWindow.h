@@ -21,8 +21,9 @@ class SceneView;
 class ViewerApplication;
 
 // The main window: the 3D view in the middle, a dock listing the plugins
-// with a check each to show or hide its dialog, and a status bar that says
-// which terrain is shown (plugins add their own status widgets to it).
+// with a check each to show or hide its dialog, a status bar that says
+// which terrain is shown (plugins add their own status widgets to it), a
+// File menu to open an elevation model and a Help menu with the controls.
 class ViewerWindow : public QMainWindow
 {
     Q_OBJECT
@@ -36,10 +37,15 @@ public:
     SceneView* sceneView() const { return view; }
     QTreeWidget* pluginList() const { return pluginTree; }
     QLabel* terrainLabel() const { return terrainText; }
+    // Names the shown terrain in the title and the status bar.
+    void setTerrainDescription(const QString& description);
 
     // Sizes the shown window so that the 3D view gets size (logical pixels);
     // the user may resize it freely afterwards.
     void fitViewTo(const QSize& size);
+    // The largest view size up to wanted that leaves the whole window,
+    // dock and bars included, on the screen the window is on.
+    QSize viewSizeOnScreen(const QSize& wanted) const;
 
     // Puts every GUI plugin into the list and floats its panel over the 3D view.
     void addPluginPanels();
@@ -49,8 +55,17 @@ public:
     // The whole window as drawn, the OpenGL view with its dialogs included.
     QImage screenshot();
 
+    // The mouse and keyboard controls of the 3D view, as shown by Help > Controls.
+    static QString controlsText();
+
+signals:
+    // The user chose an elevation model file to show instead of the terrain.
+    void elevationModelChosen(const QString& path);
+
 private:
     void pluginItemChanged(QTreeWidgetItem* item, int column);
+    void createMenus();
+    void showControls();
 
     PluginManager& plugins;
     SceneView* view = nullptr;

@@ -5,30 +5,42 @@
 #include <QFont>
 
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
-bool asksForHelp(int argc, char** argv)
+// Whether Qt's default platform would find no display and abort.
+bool lacksDisplay()
 {
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0)
-            return true;
-    return false;
+    return qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+           qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    // Help must work where no display is reachable, so it needs no GUI.
-    if (asksForHelp(argc, argv)) {
-        QCoreApplication helpApp(argc, argv);
-        velmora::viewer::ViewerOptions options;
-        QString message;
-        velmora::viewer::ViewerOptions::parse(QCoreApplication::arguments(), options, message);
+    // The command line is checked before any window system is touched, so
+    // help and refusals work where no display is reachable.
+    velmora::viewer::ViewerOptions options;
+    QString message;
+    velmora::viewer::ViewerOptions::Outcome outcome;
+    {
+        QCoreApplication parsingApp(argc, argv);
+        outcome = velmora::viewer::ViewerOptions::parse(QCoreApplication::arguments(), options, message);
+    }
+    switch (outcome) {
+    case velmora::viewer::ViewerOptions::Outcome::ShowHelp:
         std::fputs(qPrintable(message), stdout);
         return 0;
+    case velmora::viewer::ViewerOptions::Outcome::Error:
+        std::fprintf(stderr, "velmora_viewer: %s\nUsage: velmora_viewer [options]; --help lists them.\n", qPrintable(message));
+        return 2;
+    case velmora::viewer::ViewerOptions::Outcome::Run:
+        break;
+    }
+    if (lacksDisplay()) {
+        std::fputs("velmora_viewer: no display to open a window on (DISPLAY is not set).\n", stderr);
+        return 2;
     }
 
     QApplication qtApp(argc, argv);
@@ -38,19 +50,6 @@ int main(int argc, char** argv)
     // font squeeze their fields until digits are clipped.
     QApplication::setStyle(QStringLiteral("Windows"));
     QApplication::setFont(QFont(QStringLiteral("Liberation Sans"), 8));
-
-    velmora::viewer::ViewerOptions options;
-    QString message;
-    switch (velmora::viewer::ViewerOptions::parse(QApplication::arguments(), options, message)) {
-    case velmora::viewer::ViewerOptions::Outcome::ShowHelp:
-        std::fputs(qPrintable(message), stdout);
-        return 0;
-    case velmora::viewer::ViewerOptions::Outcome::Error:
-        std::fprintf(stderr, "velmora_viewer: %s\nTry --help.\n", qPrintable(message));
-        return 2;
-    case velmora::viewer::ViewerOptions::Outcome::Run:
-        break;
-    }
 
     int exitCode = 0;
     {

@@ -1,71 +1,19 @@
 #include "ViewerApplication.h"
 #include "ViewerSession.h"
 #include "ViewerWindow.h"
-
-#include <velmora/terrain/TerrainManager.h>
+#include "terrain/TestRaster.h"
 
 #include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <gdal_priv.h>
-#include <ogr_spatialref.h>
-#include <osgUtil/LineSegmentIntersector>
-
-#include <cmath>
 #include <memory>
 
 using velmora::viewer::ViewerOptions;
 using velmora::viewer::ViewerSession;
 
-namespace {
-// A 64 x 64 geographic raster north-west of Mount Rainier whose heights rise
-// 5 m per column eastwards and 3 m per row southwards from 1000 m.
-constexpr int side = 64;
-constexpr double west = -121.80;   // degrees
-constexpr double north = 46.90;    // degrees
-constexpr double step = 0.0005;    // degrees per pixel
-constexpr double angleTolerance = 1e-9; // degrees
-constexpr double heightTolerance = 0.5; // metres: the mesh passes through pixel centres
-
-double heightAt(int column, int row)
-{
-    return 1000.0 + 5.0 * column + 3.0 * row;
-}
-double latitudeOf(int row)
-{
-    return north - (row + 0.5) * step;
-}
-double longitudeOf(int column)
-{
-    return west + (column + 0.5) * step;
-}
-
-bool writeDem(const QString& path)
-{
-    GDALAllRegister();
-    GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("GTiff");
-    if (!driver)
-        return false;
-    GDALDataset* dataset = driver->Create(path.toUtf8().constData(), side, side, 1, GDT_Float32, nullptr);
-    if (!dataset)
-        return false;
-    double transform[6] = {west, step, 0.0, north, 0.0, -step};
-    dataset->SetGeoTransform(transform);
-    OGRSpatialReference wgs84;
-    wgs84.importFromEPSG(4326);
-    dataset->SetSpatialRef(&wgs84);
-    std::vector<float> heights(side * side);
-    for (int row = 0; row < side; ++row)
-        for (int column = 0; column < side; ++column)
-            heights[row * side + column] = float(heightAt(column, row));
-    const CPLErr written = dataset->GetRasterBand(1)->RasterIO(GF_Write, 0, 0, side, side, heights.data(), side, side,
-                                                               GDT_Float32, 0, 0);
-    GDALClose(dataset);
-    return written == CE_None;
-}
-} // namespace
-
+// The viewer on a user's elevation model: given on the command line, then
+// another one opened from the File menu's loader.
 class TestViewerDem : public QObject
 {
     Q_OBJECT
@@ -74,53 +22,45 @@ private slots:
     void initTestCase()
     {
         QLocale::setDefault(QLocale::c());
-        QVERIFY(folder.isValid());
-        const QString dem = folder.filePath(QStringLiteral("slope.tif"));
-        QVERIFY(writeDem(dem));
+        GDALAllRegister();
+        QVERIFY(velmora::testing::writeGeoTiff(folder.filePath("slope.tif"), velmora::testing::Raster()));
+        QVERIFY(velmora::testing::writeGeoTiff(folder.filePath("other.tif"), velmora::testing::Raster(32610)));
         ViewerOptions options;
-        options.demPath = dem;
-        options.pluginDir = folder.filePath(QStringLiteral("no-plugins"));
+        options.demPath = folder.filePath("slope.tif");
+        options.pluginDir = folder.filePath("no-plugins");
         options.viewSize = QSize(320, 200);
         session = std::make_unique<ViewerSession>(options);
         QString error;
         QVERIFY2(session->start(error), qPrintable(error));
+        QVERIFY(session->window()->windowTitle().contains("slope.tif"));
     }
 
     void cleanupTestCase() { session.reset(); }
 
-    void demIsTheTerrainWithOriginAtTheCentrePixel()
+    void opensElevationModels_data()
     {
-        QVERIFY(session->window()->windowTitle().contains(QStringLiteral("slope.tif")));
-        const auto manager = velmora::terrain::TerrainManager::instance();
-        QVERIFY(std::abs(manager->getOriginLatitude() - latitudeOf(side / 2)) < angleTolerance);
-        QVERIFY(std::abs(manager->getOriginLongitude() - longitudeOf(side / 2)) < angleTolerance);
-        QVERIFY(std::abs(manager->getOriginHeight() - heightAt(side / 2, side / 2)) < heightTolerance);
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("shown"); // the file named in the title afterwards
+        // A refusal says why and leaves the terrain shown before.
+        QTest::newRow("missing file") << "missing.tif" << "slope.tif";
+        QTest::newRow("no raster") << QString() << "slope.tif";
+        QTest::newRow("another DEM") << "other.tif" << "other.tif";
     }
 
-    void knownPointHasItsHeight_data()
+    void opensElevationModels()
     {
-        QTest::addColumn<int>("column");
-        QTest::addColumn<int>("row");
-        QTest::newRow("north-west part") << 10 << 20;
-        QTest::newRow("south-east part") << 50 << 45;
-    }
-
-    void knownPointHasItsHeight()
-    {
-        QFETCH(int, column);
-        QFETCH(int, row);
-        const auto manager = velmora::terrain::TerrainManager::instance();
-        gmtl::Vec<double, 3> local;
-        manager->convertGdcToTerrainLocal(gmtl::Vec<double, 3>(latitudeOf(row), longitudeOf(column), heightAt(column, row)),
-                                          local);
-        osg::ref_ptr<osgUtil::LineSegmentIntersector> probe = new osgUtil::LineSegmentIntersector(
-            osg::Vec3d(local[0], local[1], 1e5), osg::Vec3d(local[0], local[1], -1e5));
-        osgUtil::IntersectionVisitor visitor(probe.get());
-        session->application()->getTerrain()->accept(visitor);
-        QVERIFY(probe->containsIntersections());
-        const double z = probe->getFirstIntersection().getWorldIntersectPoint().z();
-        QVERIFY2(std::abs(z - local[2]) < heightTolerance,
-                 qPrintable(QStringLiteral("mesh z %1, expected %2").arg(z).arg(local[2])));
+        QFETCH(QString, file);
+        QFETCH(QString, shown);
+        const QString path = file.isEmpty() ? QCoreApplication::applicationFilePath() : folder.filePath(file);
+        const osg::Node* before = session->application()->getTerrain();
+        QString error;
+        QCOMPARE(session->openElevationModel(path, error), shown == file);
+        QCOMPARE(session->window()->windowTitle().contains(shown), true);
+        QCOMPARE(session->application()->getTerrain() != before, shown == file);
+        QCOMPARE(error.contains(path), shown != file);
+        // The camera goes to the start view, of the new terrain when one was opened.
+        const osg::Vec3d eye = osg::Vec3d() * session->application()->getViewer()->getCamera()->getInverseViewMatrix();
+        QVERIFY((eye - session->application()->getStartPosition()).length() < 1e-3);
     }
 
 private:

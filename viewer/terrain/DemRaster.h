@@ -33,8 +33,8 @@ struct DemSamples
 // which keeps the terrain self-consistent but not survey-exact.
 //
 // Nodata (the band's nodata value, or NaN) is filled with the mean of the
-// valid neighbouring samples, or the lowest valid elevation where a sample
-// has none, so the mesh has no holes for picking to fall through.
+// valid neighbouring samples, from the edge of each hole inwards, so the mesh
+// has no holes for picking to fall through and no pits with walls.
 //
 // Returns std::nullopt with a readable reason in error when the file is
 // missing, is not a raster GDAL reads, is smaller than 2 x 2 pixels, lacks a

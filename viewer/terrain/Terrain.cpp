@@ -95,22 +95,27 @@ std::optional<Terrain> loadDemTerrain(const QString& path, QString& error, int m
     if (!samples) {
         return std::nullopt;
     }
-    const std::size_t centre = static_cast<std::size_t>(samples->rows / 2) * static_cast<std::size_t>(samples->columns) +
-                               static_cast<std::size_t>(samples->columns / 2);
-    const double originLatitude = samples->latitudes[centre];
-    const double originLongitude = samples->longitudes[centre];
-    const double originHeight = samples->elevations[centre];
+    return makeDemTerrain(path, *samples);
+}
+
+Terrain makeDemTerrain(const QString& path, const DemSamples& samples)
+{
+    const std::size_t centre = static_cast<std::size_t>(samples.rows / 2) * static_cast<std::size_t>(samples.columns) +
+                               static_cast<std::size_t>(samples.columns / 2);
+    const double originLatitude = samples.latitudes[centre];
+    const double originLongitude = samples.longitudes[centre];
+    const double originHeight = samples.elevations[centre];
 
     osg::ref_ptr<terrain::TerrainManager> manager = terrain::TerrainManager::instance();
     manager->setOrigin(originLatitude, originLongitude, originHeight);
 
     TerrainGrid grid;
-    grid.columns = samples->columns;
-    grid.rows = samples->rows;
-    grid.elevations = samples->elevations;
+    grid.columns = samples.columns;
+    grid.rows = samples.rows;
+    grid.elevations = samples.elevations;
     grid.positions.reserve(grid.elevations.size());
     for (std::size_t k = 0; k < grid.elevations.size(); ++k) {
-        const gmtl::Vec<double, 3> gdc(samples->latitudes[k], samples->longitudes[k], samples->elevations[k]);
+        const gmtl::Vec<double, 3> gdc(samples.latitudes[k], samples.longitudes[k], samples.elevations[k]);
         gmtl::Vec<double, 3> local;
         manager->convertGdcToTerrainLocal(gdc, local);
         grid.positions.emplace_back(local[0], local[1], local[2]);
@@ -121,8 +126,8 @@ std::optional<Terrain> loadDemTerrain(const QString& path, QString& error, int m
     terrain.originLongitude = originLongitude;
     terrain.originHeight = originHeight;
     terrain.description = QStringLiteral("DEM: %1").arg(QFileInfo(path).fileName());
-    if (samples->stride > 1) {
-        terrain.description += QStringLiteral(" (sampled every %1 pixels)").arg(samples->stride);
+    if (samples.stride > 1) {
+        terrain.description += QStringLiteral(" (sampled every %1 pixels)").arg(samples.stride);
     }
     terrain.synthetic = false;
     return terrain;

@@ -10,6 +10,11 @@
 
 namespace velmora::viewer {
 
+struct DemSamples;
+
+// Rasters larger than this on a side are thinned to keep the mesh light.
+constexpr int maxDemVerticesPerSide = 1024;
+
 // A terrain ready for the viewer's scene, in the host's terrain-local frame:
 // x east, y north, z up, metres, tangent to WGS84 at the origin below.
 struct Terrain
@@ -46,6 +51,11 @@ Terrain makeBuiltInTerrain();
 // std::nullopt, leaves the origin alone and puts a readable reason in error
 // (file missing, not a raster, no georeferencing, unsupported projection,
 // no valid elevation, ...).
-std::optional<Terrain> loadDemTerrain(const QString& path, QString& error, int maxVerticesPerSide = 1024);
+std::optional<Terrain> loadDemTerrain(const QString& path, QString& error, int maxVerticesPerSide = maxDemVerticesPerSide);
+
+// The second half of loadDemTerrain, for samples already read from path
+// (readDemSamples, which may run on another thread): sets the
+// TerrainManager's origin and builds the terrain.
+Terrain makeDemTerrain(const QString& path, const DemSamples& samples);
 
 } // namespace velmora::viewer

@@ -1,3 +1,4 @@
+#include "TestRaster.h"
 #include "Terrain.h"
 
 #include <velmora/terrain/TerrainManager.h>
@@ -24,6 +25,7 @@
 #include <vector>
 
 using velmora::terrain::TerrainManager;
+using namespace velmora::testing;
 using velmora::viewer::Terrain;
 
 namespace {
@@ -35,64 +37,6 @@ constexpr double nodataValue = -32768.0;
 constexpr double metreTolerance = 0.01;
 // 1e-7 degrees is about a centimetre on the ground.
 constexpr double degreeTolerance = 1e-7;
-
-// Known heights, distinct per pixel so a mix-up of rows and columns shows.
-double knownHeight(int column, int row)
-{
-    return 1000.0 + 100.0 * column + 7.0 * row;
-}
-
-// Near Mount Rainier, in two CRSs: pixels of 0.01 degree, and 30 m UTM
-// zone 10 north pixels.
-const std::array<double, 6> geographicTransform{-121.80, 0.01, 0.0, 46.90, 0.0, -0.01};
-const std::array<double, 6> utmTransform{594000.0, 30.0, 0.0, 5190000.0, 0.0, -30.0};
-
-struct Raster
-{
-    explicit Raster(int epsg_ = 4326, int columns_ = 5, int rows_ = 4) : epsg(epsg_), columns(columns_), rows(rows_) {}
-    int epsg; // also picks the geotransform above
-    int columns;
-    int rows;
-    bool geoTransform = true;
-    QByteArray crs; // empty: the EPSG code; "none": no spatial reference written
-    std::vector<float> values; // empty: the known heights
-    std::optional<double> nodata;
-};
-
-bool writeGeoTiff(const QString& path, Raster raster)
-{
-    GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("GTiff");
-    GDALDataset* dataset = driver ? driver->Create(QFile::encodeName(path).constData(), raster.columns, raster.rows,
-                                                   1, GDT_Float32, nullptr)
-                                  : nullptr;
-    if (!dataset) {
-        return false;
-    }
-    std::array<double, 6> transform = raster.epsg == 4326 ? geographicTransform : utmTransform;
-    if (raster.geoTransform) {
-        dataset->SetGeoTransform(transform.data());
-    }
-    if (raster.crs != "none") {
-        OGRSpatialReference reference;
-        reference.SetFromUserInput(raster.crs.isEmpty() ? qPrintable(QStringLiteral("EPSG:%1").arg(raster.epsg))
-                                                        : raster.crs.constData());
-        dataset->SetSpatialRef(&reference);
-    }
-    const bool known = raster.values.empty();
-    for (int r = 0; known && r < raster.rows; ++r) {
-        for (int c = 0; c < raster.columns; ++c) {
-            raster.values.push_back(static_cast<float>(knownHeight(c, r)));
-        }
-    }
-    GDALRasterBand* band = dataset->GetRasterBand(1);
-    if (raster.nodata) {
-        band->SetNoDataValue(*raster.nodata);
-    }
-    const CPLErr written = band->RasterIO(GF_Write, 0, 0, raster.columns, raster.rows, raster.values.data(),
-                                          raster.columns, raster.rows, GDT_Float32, 0, 0, nullptr);
-    GDALClose(GDALDataset::ToHandle(dataset));
-    return written == CE_None;
-}
 
 // WGS84 latitude and longitude of a pixel centre, worked out independently
 // of the library: the geotransform by hand, UTM through GeographicLib (the
@@ -194,12 +138,10 @@ void TestTerrain::builtInTerrain()
     QVERIFY(terrain.synthetic);
     QVERIFY(terrain.description.contains(QLatin1String("Synthetic"), Qt::CaseInsensitive));
 
+    // The TerrainManager is georeferenced where the terrain says it is.
     const osg::ref_ptr<TerrainManager> manager = TerrainManager::instance();
-    QCOMPARE(manager->getOriginLatitude(), 46.8529);
-    QCOMPARE(manager->getOriginLongitude(), -121.7604);
+    QCOMPARE(manager->getOriginLatitude(), terrain.originLatitude);
     QCOMPARE(manager->getOriginHeight(), terrain.originHeight);
-    QCOMPARE(terrain.originLatitude, manager->getOriginLatitude());
-    QCOMPARE(terrain.originLongitude, manager->getOriginLongitude());
 
     // Picking anywhere on its 20 km square around the origin hits the surface,
     // and the elevation the TerrainManager reports there is a real mountain height.
@@ -217,24 +159,28 @@ void TestTerrain::demSurface_data()
     QTest::addColumn<int>("epsg");
     QTest::addColumn<int>("column");
     QTest::addColumn<int>("row");
-    QTest::addColumn<bool>("hole"); // the pixel is written as nodata
+    QTest::addColumn<QRect>("hole"); // pixels written as nodata
     QTest::addColumn<double>("elevation");
 
     // Geographic: the geotransform is already in degrees. Off-centre interior
     // pixels catch swapped rows/columns or axes.
-    QTest::newRow("wgs84 interior") << 4326 << 1 << 2 << false << knownHeight(1, 2);
+    QTest::newRow("wgs84 interior") << 4326 << 1 << 2 << QRect() << knownHeight(1, 2);
     // The far corner catches a mesh that stops one pixel short.
-    QTest::newRow("wgs84 far corner") << 4326 << 4 << 3 << false << knownHeight(4, 3);
+    QTest::newRow("wgs84 far corner") << 4326 << 4 << 3 << QRect() << knownHeight(4, 3);
     // Projected: every position passes through OGR's inverse UTM. A north-up
     // raster's first row is its northern edge.
-    QTest::newRow("utm zone 10 north") << 32610 << 3 << 1 << false << knownHeight(3, 1);
+    QTest::newRow("utm zone 10 north") << 32610 << 3 << 1 << QRect() << knownHeight(3, 1);
     // An interior hole takes the mean of its eight neighbours; on this plane
     // of heights that is the height the pixel would have had. Unfilled, it
     // would be a 32 km deep spike in the mesh.
-    QTest::newRow("interior nodata hole") << 4326 << 2 << 1 << true << knownHeight(2, 1);
+    QTest::newRow("interior nodata hole") << 4326 << 2 << 1 << QRect(2, 1, 1, 1) << knownHeight(2, 1);
     // A corner hole has only three neighbours: (1, 0), (0, 1), (1, 1).
-    QTest::newRow("corner nodata hole") << 4326 << 0 << 0 << true
+    QTest::newRow("corner nodata hole") << 4326 << 0 << 0 << QRect(0, 0, 1, 1)
                                         << (knownHeight(1, 0) + knownHeight(0, 1) + knownHeight(1, 1)) / 3.0;
+    // A hole three pixels wide: its far corner has no valid neighbour and takes
+    // the mean of the ring filled around it, (1314 + 1364) / 2; filled with the
+    // lowest height instead, it would be a 400 m pit with walls.
+    QTest::newRow("wide nodata hole") << 4326 << 4 << 0 << QRect(2, 0, 3, 2) << 1339.0;
 }
 
 void TestTerrain::demSurface()
@@ -242,15 +188,15 @@ void TestTerrain::demSurface()
     QFETCH(int, epsg);
     QFETCH(int, column);
     QFETCH(int, row);
-    QFETCH(bool, hole);
+    QFETCH(QRect, hole);
     QFETCH(double, elevation);
 
     Raster raster(epsg);
-    if (hole) {
+    if (!hole.isEmpty()) {
         raster.nodata = nodataValue;
         for (int r = 0; r < raster.rows; ++r) {
             for (int c = 0; c < raster.columns; ++c) {
-                raster.values.push_back(static_cast<float>(c == column && r == row ? nodataValue : knownHeight(c, r)));
+                raster.values.push_back(static_cast<float>(hole.contains(c, r) ? nodataValue : knownHeight(c, r)));
             }
         }
     }
