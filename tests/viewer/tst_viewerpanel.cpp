@@ -102,6 +102,33 @@ private slots:
         QVERIFY((eye() - typed).length() < 1e-3);
     }
 
+    void followModeTracksADraggedCamera()
+    {
+        // From the start view, which overlooks the terrain under terrainPixel.
+        click(panel->findChild<QAbstractButton*>("warpToStartButton"));
+        auto* follow = panel->findChild<QAbstractButton*>("toggleSyncButton");
+        click(follow);
+        QTRY_VERIFY(follow->isChecked());
+        QVERIFY(!field("gdcLatitudeTextBox")->isEnabled());
+        const osg::Vec3d before = eye();
+        // A middle drag pans the camera; every frame refills the panel from the new eye.
+        const QPoint from = screenPos(terrainPixel);
+        // Frames are drawn by hand here, as the test stopped the viewer's own.
+        xdotool({"mousemove", "--sync", QString::number(from.x()), QString::number(from.y()), "mousedown", "2"});
+        view()->renderFrame();
+        for (int step = 1; step <= 5; ++step) {
+            pointer(from + QPoint(20 * step, -10 * step), false);
+            view()->renderFrame();
+        }
+        xdotool({"mouseup", "2"});
+        view()->renderFrame();
+        QVERIFY((eye() - before).length() > 10.0);
+        // Eight significant digits of a few thousand metres.
+        QVERIFY2((local() - eye()).length() < 0.01, qPrintable(field("localXTextBox")->text()));
+        click(follow);
+        QTRY_VERIFY(field("gdcLatitudeTextBox")->isEnabled());
+    }
+
     void copyReachesOtherPrograms()
     {
         field("mgrsTextBox")->setText(QString::fromUtf8("10T é"));
