@@ -11,7 +11,7 @@ namespace velmora::plugin::compass_widget {
 osg::Vec2d cursorWindowPosition(int x, int y, int sceneHeight, double devicePixelRatio)
 {
     const double ratio = devicePixelRatio > 0.0 ? devicePixelRatio : 1.0;
-    return osg::Vec2d(x * ratio, (sceneHeight - y) * ratio - 1.0);
+    return osg::Vec2d((x + 0.5) * ratio, (sceneHeight - y - 0.5) * ratio);
 }
 
 bool scenePointUnder(osg::Camera& camera, const osg::Vec2d& window, const osg::Node* overlay,

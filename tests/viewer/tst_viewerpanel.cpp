@@ -10,9 +10,12 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QGraphicsProxyWidget>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QStatusBar>
 #include <QTest>
 
 #include <osgUtil/LineSegmentIntersector>
@@ -85,6 +88,28 @@ private slots:
         const osg::Vec3d shown = local();
         // Eight digits of a few thousand metres, and flat triangles under the probe.
         QVERIFY2(std::abs(groundHeightAt(shown.x(), shown.y()) - shown.z()) < 0.5, qPrintable(field("localZTextBox")->text()));
+    }
+
+    void statusCursorIsThePickedPoint()
+    {
+        // The status text finds its cursor point on its own; it must be the point the viewer picks there.
+        auto* combo = session->window()->statusBar()->findChild<QComboBox*>();
+        combo->setCurrentIndex(combo->findText("Terrain Local"));
+        pointer(screenPos(terrainPixel), true);
+        view()->renderFrame();
+        QVERIFY(session->application()->hasTerrainPointUnderMouse());
+        const osg::Vec3d picked = session->application()->getTerrainPointUnderMouse();
+        QString status;
+        for (const QLabel* label : session->window()->statusBar()->findChildren<QLabel*>())
+            if (label->text().startsWith("Camera: ("))
+                status = label->text();
+        const QStringList cursor = status.section("Cursor: (", 1).section(')', 0, 0).split(',');
+        QCOMPARE(cursor.size(), 3);
+        // Two decimals printed.
+        for (int i = 0; i < 3; ++i)
+            QVERIFY2(std::abs(cursor.at(i).toDouble() - picked[i]) < 0.01,
+                     qPrintable(status + QString(" picked %1 %2 %3").arg(picked.x()).arg(picked.y()).arg(picked.z())));
+        combo->setCurrentIndex(0);
     }
 
     void warpMovesTheEyeToTheTypedPlace()
