@@ -299,6 +299,11 @@ private slots:
             VERIFY_NEAR(back[i], point[i], 0.001);
             VERIFY_NEAR(again[i], point[i], 0.001);
         }
+        // The geocentric and the geodetic way name the same place.
+        double lat, lon, h;
+        CoordConverter::convertGccToGdc(gcc[0], gcc[1], gcc[2], lat, lon, h);
+        VERIFY_NEAR(lat, gdc[1], 1e-9);
+        VERIFY_NEAR(lon, gdc[0], 1e-9);
         // The earth's centre has no geodetic direction of its own, yet as a local point it is where it is.
         terrain->convertGccToTerrainLocal(Vec3d(0, 0, 0), local);
         terrain->convertTerrainLocalToGcc(local, gcc);
