@@ -42,7 +42,6 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("shown"); // the file named in the title afterwards
         // A refusal says why and leaves the terrain shown before.
-        QTest::newRow("missing file") << "missing.tif" << "slope.tif";
         QTest::newRow("no raster") << QString() << "slope.tif";
         QTest::newRow("another DEM") << "other.tif" << "other.tif";
     }
@@ -55,7 +54,7 @@ private slots:
         const osg::Node* before = session->application()->getTerrain();
         QString error;
         QCOMPARE(session->openElevationModel(path, error), shown == file);
-        QCOMPARE(session->window()->windowTitle().contains(shown), true);
+        QVERIFY(session->window()->windowTitle().contains(shown));
         QCOMPARE(session->application()->getTerrain() != before, shown == file);
         QCOMPARE(error.contains(path), shown != file);
         // The camera goes to the start view, of the new terrain when one was opened.

@@ -60,12 +60,9 @@ public:
     void frameUpdate() override { ++calls["frameUpdate"]; }
     void frameRendered() override { ++calls["frameRendered"]; }
 
-    // How often a call of that name came.
     Q_INVOKABLE int callCount(const QString& call) const { return calls.value(call, 0); }
-    // The position of the last move, in the 3D view's coordinates.
     Q_INVOKABLE QPoint lastMovePosition() const { return lastMove; }
-    // The application's terrain point under the mouse as seen inside the last
-    // handleMouseClick: x, y, z (NaN for none).
+    // The application's terrain point under the mouse as seen inside the last handleMouseClick (NaN for none).
     Q_INVOKABLE QVariantList terrainPointAtLastClick() const { return clickTerrainPoint; }
     // Asks the host whether (x, y) lies over any of its GUI dialogs.
     Q_INVOKABLE bool mouseWithinGuiDialog(int x, int y) const { return isMouseWithinGuiDialog(x, y, nullptr); }
