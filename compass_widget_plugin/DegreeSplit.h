@@ -27,6 +27,12 @@ DegreeParts splitDegrees(double value);
 // "-0" included.
 QString degreesText(const DegreeParts& parts);
 
+// The value of a degrees field's text, read like every number field, except
+// that a leading '-' always counts: "-" alone (the sign typed, no digit yet)
+// and "-0" give -0.0, so joinDegrees keeps the angle in the hemisphere the
+// field shows.
+double degreesFieldValue(const QString& text);
+
 // The angle in degrees that a degrees, minutes and seconds triple stands for:
 // |degrees| + minutes / 60 + seconds / 3600, negated when degrees has its sign
 // bit set, so a degrees field of "-0" keeps a small angle negative.
