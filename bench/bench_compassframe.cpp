@@ -1,3 +1,4 @@
+#include "GridTerrain.h"
 #include "LoadedCompassPlugin.h"
 #include "TestHost.h"
 
@@ -9,13 +10,9 @@
 #include <QMouseEvent>
 #include <QPushButton>
 
-#include <osg/Geode>
-#include <osg/Geometry>
-#include <osg/KdTree>
 
 #include <benchmark/benchmark.h>
 
-#include <cmath>
 #include <memory>
 
 using velmora::application::plugin::FrameUpdatePlugin;
@@ -29,34 +26,9 @@ namespace {
 constexpr int terrainSide = 708;
 constexpr float terrainSpacing = 30.0f; // metres
 
-// Rolling hills below the test host's camera, which stands 2000 m up looking north.
 osg::ref_ptr<osg::Geode> makeTerrain(bool withKdTree)
 {
-    osg::ref_ptr<osg::Vec3Array> vertices = new osg::Vec3Array;
-    const float half = 0.5f * terrainSpacing * (terrainSide - 1);
-    for (int row = 0; row < terrainSide; ++row)
-        for (int column = 0; column < terrainSide; ++column) {
-            const float x = column * terrainSpacing - half;
-            const float y = row * terrainSpacing - half;
-            vertices->push_back(osg::Vec3(x, y, 200.0f * std::sin(x / 700.0f) * std::cos(y / 900.0f)));
-        }
-    osg::ref_ptr<osg::DrawElementsUInt> triangles = new osg::DrawElementsUInt(GL_TRIANGLES);
-    for (int row = 0; row + 1 < terrainSide; ++row)
-        for (int column = 0; column + 1 < terrainSide; ++column) {
-            const unsigned int i = row * terrainSide + column;
-            for (unsigned int corner : {i, i + 1, i + terrainSide + 1, i, i + terrainSide + 1, i + terrainSide})
-                triangles->push_back(corner);
-        }
-    osg::ref_ptr<osg::Geometry> geometry = new osg::Geometry;
-    geometry->setVertexArray(vertices);
-    geometry->addPrimitiveSet(triangles);
-    osg::ref_ptr<osg::Geode> terrain = new osg::Geode;
-    terrain->addDrawable(geometry);
-    if (withKdTree) {
-        osg::ref_ptr<osg::KdTreeBuilder> builder = new osg::KdTreeBuilder;
-        terrain->accept(*builder);
-    }
-    return terrain;
+    return velmora::bench::makeGridTerrain(terrainSide, terrainSpacing, withKdTree);
 }
 
 // The plugin in the test host with its panel shown, so the painted compass

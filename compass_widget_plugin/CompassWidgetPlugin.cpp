@@ -419,8 +419,8 @@ double CompassWidgetPlugin::fieldToDouble(const QLineEdit* field) const
 
 gmtl::Vec<double, 3> CompassWidgetPlugin::readDmsFields() const
 {
-    return {joinDegrees(fieldToDouble(latDegText), fieldToDouble(latMinText), fieldToDouble(latSecText)),
-            joinDegrees(fieldToDouble(lonDegText), fieldToDouble(lonMinText), fieldToDouble(lonSecText)),
+    return {joinDegrees(degreesFieldValue(latDegText->text()), fieldToDouble(latMinText), fieldToDouble(latSecText)),
+            joinDegrees(degreesFieldValue(lonDegText->text()), fieldToDouble(lonMinText), fieldToDouble(lonSecText)),
             fieldToDouble(elevDmsText)};
 }
 

@@ -1,5 +1,7 @@
 #include "DegreeSplit.h"
 
+#include "NumberText.h"
+
 #include <cmath>
 
 namespace velmora::plugin::compass_widget {
@@ -29,6 +31,12 @@ QString degreesText(const DegreeParts& parts)
 {
     const QString digits = QString::number(parts.degrees);
     return parts.negative ? QLatin1Char('-') + digits : digits;
+}
+
+double degreesFieldValue(const QString& text)
+{
+    const double value = textToDouble(text);
+    return text.trimmed().startsWith(QLatin1Char('-')) ? -std::fabs(value) : value;
 }
 
 double joinDegrees(double degrees, double minutes, double seconds)

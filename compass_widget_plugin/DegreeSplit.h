@@ -19,12 +19,19 @@ struct DegreeParts
 // the seconds from them, so 33.123456789 gives 33, 7 and 24.444437. Minutes
 // or seconds that single-precision rounding brings to 60 are carried into the
 // next unit: 10.99999999 gives 11 0 0, never 10 59 60. A value of -0.0 is not
-// negative. Needs a finite value.
+// negative. Needs a finite value below 2^31 in magnitude, as every latitude
+// and longitude the panel shows is.
 DegreeParts splitDegrees(double value);
 
 // The degrees field's text: the whole degrees with a '-' for negative parts,
 // "-0" included.
 QString degreesText(const DegreeParts& parts);
+
+// The value of a degrees field's text, read like every number field, except
+// that a leading '-' always counts: "-" alone (the sign typed, no digit yet)
+// and "-0" give -0.0, so joinDegrees keeps the angle in the hemisphere the
+// field shows.
+double degreesFieldValue(const QString& text);
 
 // The angle in degrees that a degrees, minutes and seconds triple stands for:
 // |degrees| + minutes / 60 + seconds / 3600, negated when degrees has its sign

@@ -33,7 +33,10 @@ Location locationFromGdc(const gmtl::Vec<double, 3>& gdc)
 {
     Location location;
     location.gdc = gdc;
-    TerrainManager::instance()->convertGdcToTerrainLocal(gdc, location.local);
+    // The same meridian in the range the deg:min:sec form can show; a
+    // typed 1e10 would otherwise overflow its whole degrees.
+    location.gdc[1] = std::remainder(gdc[1], 360.0);
+    TerrainManager::instance()->convertGdcToTerrainLocal(location.gdc, location.local);
     TerrainManager::instance()->convertTerrainLocalToGcc(location.local, location.gcc);
     addUtmAndMgrs(location);
     return location;

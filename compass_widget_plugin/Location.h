@@ -23,7 +23,9 @@ struct Location
 };
 
 // From latitude, longitude and elevation: local, then geocentric from local,
-// then UTM and MGRS from latitude and longitude.
+// then UTM and MGRS from latitude and longitude. Any finite longitude is
+// taken modulo 360 and kept in [-180, 180]; values within that range stay
+// exactly as given.
 Location locationFromGdc(const gmtl::Vec<double, 3>& gdc);
 // From geocentric x, y, z: geodetic, local, UTM and MGRS.
 Location locationFromGcc(const gmtl::Vec<double, 3>& gcc);

@@ -1,0 +1,113 @@
+// The panel's UTM check and MGRS band letter with any texts, and the
+// deg:min:sec split and join with any angle a panel shows: the check
+// accepts only a position it can convert and otherwise leaves the position
+// alone with one of its messages; the band letter is an upper-case letter of
+// the reference or none; an angle split into degrees, minutes 0..59 and
+// seconds [0, 60) and joined again from the texts comes back within the
+// seconds' single precision.
+//
+// Input: a raw double (8 bytes), then four texts for zone, band, easting
+// and northing, each a length byte and UTF-8 bytes; the rest is the MGRS
+// reference.
+
+#include "FuzzCheck.h"
+
+#include "DegreeSplit.h"
+#include "GridInput.h"
+#include "NumberText.h"
+
+#include <QString>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+using namespace velmora::plugin::compass_widget;
+
+namespace {
+
+// Latitudes and longitudes reach the deg:min:sec fields within these degrees.
+constexpr double largestShownAngle = 360.0;
+
+void checkSplitJoin(double value)
+{
+    if (!std::isfinite(value) || std::fabs(value) > largestShownAngle)
+        return;
+    const DegreeParts parts = splitDegrees(value);
+    FUZZ_CHECK(parts.degrees >= 0 && parts.minutes >= 0 && parts.minutes <= 59 && parts.seconds >= 0.0f &&
+                   parts.seconds < 60.0f,
+               "%.17g splits into %d %d %.9g", value, parts.degrees, parts.minutes, parts.seconds);
+    // Read back as the panel reads its fields: the seconds as it writes them.
+    const double seconds = textToDouble(formatDouble(parts.seconds));
+    const double joined = joinDegrees(textToDouble(degreesText(parts)), parts.minutes, seconds);
+    // Half a single-precision step of the minutes, one of the seconds and
+    // the 8 digits the seconds field shows.
+    const double tolerance = std::ldexp(1.0, -19) / 60.0 + std::ldexp(1.0, -18) / 3600.0 + 5e-7 / 3600.0;
+    FUZZ_CHECK(std::fabs(joined - value) <= tolerance, "%.17g splits into %s %d %.9g, which joins to %.17g", value,
+               qPrintable(degreesText(parts)), parts.minutes, parts.seconds, joined);
+}
+
+void checkUtm(const UtmTexts& texts)
+{
+    UtmLocation utm;
+    utm.zone = 99;
+    utm.band = '?';
+    const QString problem = validateUtmTexts(texts, utm);
+    if (!problem.isEmpty()) {
+        FUZZ_CHECK(problem == QLatin1String("There is a blank field") ||
+                       problem == QLatin1String("Zone needs to from 1 to 60") ||
+                       problem == QLatin1String("UTM Band cannot be an I or an O"),
+                   "unknown message '%s'", qPrintable(problem));
+        FUZZ_CHECK(utm.zone == 99 && utm.band == '?', "a refused check wrote zone %u band %c", utm.zone, utm.band);
+        return;
+    }
+    FUZZ_CHECK(utm.zone >= 1 && utm.zone <= 60 && utm.band != 'I' && utm.band != 'O' &&
+                   !std::islower(static_cast<unsigned char>(utm.band)) && std::isfinite(utm.easting) &&
+                   std::isfinite(utm.northing),
+               "accepted zone %u band %c easting %g northing %g", utm.zone, utm.band, utm.easting, utm.northing);
+}
+
+void checkBand(const std::string& reference)
+{
+    const char band = mgrsBandLetter(reference);
+    if (band == '\0')
+        return;
+    FUZZ_CHECK(std::isupper(static_cast<unsigned char>(band)) &&
+                   reference.find_first_of(std::string{band, static_cast<char>(std::tolower(band))}) !=
+                       std::string::npos,
+               "'%s' gives band '%c'", reference.c_str(), band);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    std::size_t position = 0;
+    double angle = 0.0;
+    if (size >= sizeof angle) {
+        std::memcpy(&angle, data, sizeof angle);
+        position = sizeof angle;
+    }
+    checkSplitJoin(angle);
+
+    auto nextText = [&] {
+        const std::size_t length = position < size ? data[position++] % 16 : 0;
+        const std::size_t available = std::min(length, size - position);
+        const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data + position), int(available));
+        position += available;
+        return text;
+    };
+    UtmTexts texts;
+    texts.zone = nextText();
+    texts.band = nextText();
+    texts.easting = nextText();
+    texts.northing = nextText();
+    checkUtm(texts);
+
+    checkBand(std::string(reinterpret_cast<const char*>(data + position), size - position));
+    return 0;
+}
