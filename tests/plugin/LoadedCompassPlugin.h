@@ -26,7 +26,9 @@ public:
 
     explicit LoadedCompassPlugin(bool initialize = true) : loader(fileName()), plugin(loader.instance())
     {
-        if (plugin && initialize)
+        if (!plugin)
+            qFatal("%s", qPrintable(loader.errorString()));
+        if (initialize)
             widgetPlugin()->initialize();
     }
     // Deletes the plugin object as the host does; the library stays loaded.
@@ -34,24 +36,20 @@ public:
     LoadedCompassPlugin(const LoadedCompassPlugin&) = delete;
     LoadedCompassPlugin& operator=(const LoadedCompassPlugin&) = delete;
 
-    QObject* object() const { return plugin.data(); }
-    QString errorString() const { return loader.errorString(); }
-    template <typename Interface>
-    Interface* as(const char* name) const
-    {
-        return static_cast<Interface*>(plugin->qt_metacast(name));
-    }
     widget::plugin::WidgetPlugin* widgetPlugin() const
     {
-        return as<widget::plugin::WidgetPlugin>("velmora::widget::plugin::WidgetPlugin");
+        return static_cast<widget::plugin::WidgetPlugin*>(plugin->qt_metacast("velmora::widget::plugin::WidgetPlugin"));
     }
     application::plugin::MouseHandlerPlugin* mouse() const
     {
-        return as<application::plugin::MouseHandlerPlugin>("velmora::application::plugin::MouseHandlerPlugin");
+        return static_cast<application::plugin::MouseHandlerPlugin*>(
+            plugin->qt_metacast("velmora::application::plugin::MouseHandlerPlugin"));
     }
     void frame() const
     {
-        as<application::plugin::FrameUpdatePlugin>("velmora::application::plugin::FrameUpdatePlugin")->frameUpdate();
+        static_cast<application::plugin::FrameUpdatePlugin*>(
+            plugin->qt_metacast("velmora::application::plugin::FrameUpdatePlugin"))
+            ->frameUpdate();
     }
     QWidget* panel() const { return widgetPlugin()->getWidget(); }
 

@@ -30,93 +30,56 @@ private slots:
     void cleanup() { QLocale::setDefault(QLocale::c()); }
     void cleanupTestCase() { velmora::utility::CoreConfiguration::setImagePath({}); }
 
-    void numberTexts()
-    {
-        // The user's locale must not turn the point into a comma; from 1e8 on the exponent is shorter.
-        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        QCOMPARE(formatDouble(-117.25), QString("-117.25"));
-        QCOMPARE(formatDouble(123456789.0), QString("1.2345679e+08"));
-        // The reader stops at a comma: why the fields must never accept one.
-        QCOMPARE(textToDouble("12,5"), 12.0);
-        QCOMPARE(textToDouble("-3.25e-2"), -0.0325);
-        // Read as unsigned, "-5" would wrap around to a huge zone.
-        QCOMPARE(textToUnsigned("-5"), 0u);
-        QCOMPARE(textToUnsigned("99999999999"), 4294967295u);
-        // Columns of the status text line up only in a fixed-pitch font; the last fall-back is taken as it is.
-        QVERIFY(QFontInfo(fixedPitchFont()).fixedPitch() || fixedPitchFont().family() == "courier");
-    }
-
-    void splitDegrees_data()
-    {
-        QTest::addColumn<double>("value");
-        QTest::addColumn<QString>("degrees");
-        QTest::addColumn<int>("minutes");
-        QTest::addColumn<QString>("seconds");
-
-        QTest::newRow("half degree") << 33.5 << "33" << 30 << "0";
-        // The seconds come from single-precision minutes.
-        QTest::newRow("single precision") << 33.123456789 << "33" << 7 << "24.444437";
-        // Between -1 and 0 only the degrees can carry the sign.
-        QTest::newRow("tiny negative") << -0.0000001 << "-0" << 0 << "0.00036000001";
-        QTest::newRow("negative zero is zero") << -0.0 << "0" << 0 << "0";
-        // Single-precision minutes round up to 60: carried, never shown as 60.
-        QTest::newRow("minutes carry") << 10.99999999 << "11" << 0 << "0";
-        QTest::newRow("carry to the pole") << -89.9999999999 << "-90" << 0 << "0";
-    }
-
-    void splitDegrees()
-    {
-        QFETCH(double, value);
-        const DegreeParts parts = velmora::plugin::compass_widget::splitDegrees(value);
-        QTEST(degreesText(parts), "degrees");
-        QTEST(parts.minutes, "minutes");
-        QTEST(formatDouble(parts.seconds), "seconds");
-    }
-
-    void joinDegreesTakesDecimalSeconds()
-    {
-        QVERIFY(qAbs(joinDegrees(-12.0, 30.0, 0.0) + 12.5) < 1e-12);
-        QVERIFY(qAbs(joinDegrees(0.0, 0.0, 59.99999999) - 0.016666666663888888) < 1e-12);
-    }
-
-    void heading_data()
-    {
-        QTest::addColumn<osg::Vec3d>("direction");
-        QTest::addColumn<osg::Vec3d>("up");
-        QTest::addColumn<double>("degrees");
-
-        const osg::Vec3d z(0, 0, 1);
-        QTest::newRow("north") << osg::Vec3d(0, 1, 0) << z << 0.0;
-        QTest::newRow("north-east") << osg::Vec3d(1, 1, 0) << z << 45.0;
-        QTest::newRow("east, pitched down") << osg::Vec3d(1, 0, -0.5) << z << 90.0;
-        QTest::newRow("south: d.x is -0, not below 0") << osg::Vec3d(-0.0, -1, 0) << z << 180.0;
-        QTest::newRow("south-west, pitched up") << osg::Vec3d(-1, -1, 0.7) << z << 225.0;
-        QTest::newRow("west") << osg::Vec3d(-1, 0, 0) << z << 270.0;
-        // Rounding noise west of north must not give 2*pi, printed as 360.
-        QTest::newRow("north, noise to the west") << osg::Vec3d(-1e-14, 1, 0) << z << 0.0;
-        // The map view takes the top of the screen, never a made-up 90.
-        QTest::newRow("straight down, north at the top") << osg::Vec3d(0, 0, -1) << osg::Vec3d(0, 1, 0) << 0.0;
-        QTest::newRow("down with noise, west at the top") << osg::Vec3d(1e-17, 0, -1) << osg::Vec3d(-1, 0, 0) << 270.0;
-        // Tilted back from facing north, the top of the screen points south.
-        QTest::newRow("straight up, south at the top") << osg::Vec3d(0, 0, 1) << osg::Vec3d(0, -1, 0) << 0.0;
-        QTest::newRow("straight up, east at the top") << osg::Vec3d(0, 0, 1) << osg::Vec3d(1, 0, 0) << 270.0;
-    }
-
-    void heading()
-    {
-        QFETCH(osg::Vec3d, direction);
-        QFETCH(osg::Vec3d, up);
-        QFETCH(double, degrees);
-        const osg::Vec3d eye(100.0, -200.0, 50.0);
-        const Heading heading = headingOfView(osg::Matrixd::lookAt(eye, eye + direction, up));
-        QVERIFY2(std::abs(heading.degrees - degrees) < 1e-9, qPrintable(QString::number(heading.degrees)));
-        QVERIFY(std::abs(heading.radians - osg::DegreesToRadians(degrees)) < 1e-9);
-    }
-
-    void statusTextPieces_data()
+    void texts_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
+        auto split = [](double value) {
+            const DegreeParts parts = splitDegrees(value);
+            return QString("%1 %2 %3").arg(degreesText(parts)).arg(parts.minutes).arg(formatDouble(parts.seconds));
+        };
+        // Heading of a view, with nine decimals.
+        auto heading = [](const osg::Vec3d& direction, const osg::Vec3d& up = osg::Vec3d(0, 0, 1)) {
+            const osg::Vec3d eye(100.0, -200.0, 50.0);
+            const Heading h = headingOfView(osg::Matrixd::lookAt(eye, eye + direction, up));
+            const bool radians = std::abs(h.radians - osg::DegreesToRadians(h.degrees)) < 1e-12;
+            return radians ? QString::number(h.degrees, 'f', 9) : "radians disagree";
+        };
+
+        // The user's locale must not turn the point into a comma; from 1e8 on the exponent is shorter.
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        QTest::newRow("number, German user") << formatDouble(-117.25) << "-117.25";
+        QTest::newRow("number with exponent") << formatDouble(123456789.0) << "1.2345679e+08";
+        QLocale::setDefault(QLocale::c());
+        // The reader stops at a comma: why the fields must never accept one.
+        QTest::newRow("read stops at a comma") << QString::number(textToDouble("12,5")) << "12";
+        // Read as unsigned, "-5" would wrap around to a huge zone.
+        QTest::newRow("zone -5 is no zone") << QString::number(textToUnsigned("-5")) << "0";
+        QTest::newRow("zone beyond range") << QString::number(textToUnsigned("99999999999")) << "4294967295";
+
+        QTest::newRow("split half degree") << split(33.5) << "33 30 0";
+        // The seconds come from single-precision minutes.
+        QTest::newRow("split single precision") << split(33.123456789) << "33 7 24.444437";
+        // Between -1 and 0 only the degrees can carry the sign.
+        QTest::newRow("split tiny negative") << split(-0.0000001) << "-0 0 0.00036000001";
+        QTest::newRow("split negative zero is zero") << split(-0.0) << "0 0 0";
+        // Single-precision minutes round up to 60: carried, never shown as 60.
+        QTest::newRow("split minutes carry") << split(10.99999999) << "11 0 0";
+        QTest::newRow("split carry to the pole") << split(-89.9999999999) << "-90 0 0";
+
+        QTest::newRow("heading north") << heading(osg::Vec3d(0, 1, 0)) << "0.000000000";
+        QTest::newRow("heading north-east") << heading(osg::Vec3d(1, 1, 0)) << "45.000000000";
+        QTest::newRow("heading east, pitched down") << heading(osg::Vec3d(1, 0, -0.5)) << "90.000000000";
+        QTest::newRow("heading south: d.x is -0, not below 0") << heading(osg::Vec3d(-0.0, -1, 0)) << "180.000000000";
+        QTest::newRow("heading south-west, pitched up") << heading(osg::Vec3d(-1, -1, 0.7)) << "225.000000000";
+        // Rounding noise west of north must not give 2*pi, printed as 360.
+        QTest::newRow("heading north, noise to the west") << heading(osg::Vec3d(-1e-14, 1, 0)) << "0.000000000";
+        // The map view takes the top of the screen, never a made-up 90.
+        QTest::newRow("straight down, north at the top") << heading({0, 0, -1}, {0, 1, 0}) << "0.000000000";
+        QTest::newRow("down with noise, west at the top") << heading({1e-17, 0, -1}, {-1, 0, 0}) << "270.000000000";
+        // Tilted back from facing north, the top of the screen points south.
+        QTest::newRow("straight up, south at the top") << heading({0, 0, 1}, {0, -1, 0}) << "0.000000000";
+        QTest::newRow("straight up, east at the top") << heading({0, 0, 1}, {1, 0, 0}) << "270.000000000";
 
         const osg::Matrixd northEast = osg::Matrixd::lookAt(osg::Vec3d(), osg::Vec3d(1, 1, 0), osg::Vec3d(0, 0, 1));
         QTest::newRow("orientation: 45, not 45.00000000000001") << orientationText(headingOfView(northEast).degrees)
@@ -134,10 +97,18 @@ private slots:
         QTest::newRow("heading rounding to 360 is north") << headingText(359.996) << "  0.00";
     }
 
-    void statusTextPieces()
+    void texts()
     {
         QFETCH(QString, text);
         QTEST(text, "expected");
+    }
+
+    void joinDegreesTakesDecimalSeconds()
+    {
+        QVERIFY(qAbs(joinDegrees(-12.0, 30.0, 0.0) + 12.5) < 1e-12);
+        QVERIFY(qAbs(joinDegrees(0.0, 0.0, 59.99999999) - 0.016666666663888888) < 1e-12);
+        // Columns of the status text line up only in a fixed-pitch font; the last fall-back is taken as it is.
+        QVERIFY(QFontInfo(fixedPitchFont()).fixedPitch() || fixedPitchFont().family() == "courier");
     }
 
     void paintedCompass_data()
