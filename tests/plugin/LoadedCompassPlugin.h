@@ -33,8 +33,6 @@ public:
     }
     // Deletes the plugin object as the host does; the library stays loaded.
     ~LoadedCompassPlugin() { delete plugin.data(); }
-    LoadedCompassPlugin(const LoadedCompassPlugin&) = delete;
-    LoadedCompassPlugin& operator=(const LoadedCompassPlugin&) = delete;
 
     widget::plugin::WidgetPlugin* widgetPlugin() const
     {

@@ -146,7 +146,8 @@ private slots:
         QTest::addColumn<bool>("stillArmed");
         QTest::addColumn<bool>("picked");
         QTest::newRow("nothing armed: a press changes nothing") << false << false << Press::Terrain << false << false;
-        QTest::newRow("a press on the terrain picks, arming left follow mode") << true << true << Press::Terrain << false << true;
+        QTest::newRow("a press on the terrain picks; arming left follow mode")
+            << true << true << Press::Terrain << false << true;
         QTest::newRow("over a dialog: stays armed") << true << false << Press::OverDialog << true << false;
         // Showing the host's NaN would fill every form with "nan".
         QTest::newRow("on the sky: stays armed") << true << false << Press::Sky << true << false;

@@ -288,6 +288,7 @@ private slots:
         // A good edit anywhere shows a new place in every form: the complaint no longer applies.
         plugin->enter({{"gdcLatitudeTextBox", "45"}});
         QCOMPARE(label->text(), QString());
+        QVERIFY(status != "locationStatus" || !label->isVisibleTo(plugin->panel()));
     }
 
     void mgrsReferences_data()
