@@ -14,12 +14,10 @@ using velmora::testing::LoadedCompassPlugin;
 using velmora::testing::TestHost;
 using velmora::testing::Texts;
 
-// The panel's fields as a user types into them, in the C, the German and the
-// process's locale (ctest runs this test again with LC_ALL=de_DE.UTF-8); and
-// the six coordinate forms as a user edits them: every accepted edit makes all
-// six describe one place, checked against reference values made independently
-// with GeographicLib's command-line tools; every refused edit says why and
-// leaves the forms alone.
+// The fields as a user types into them in the C, German and process locale
+// (ctest runs this again with LC_ALL=de_DE.UTF-8); every accepted edit makes
+// all six forms describe one place, checked against reference values made with
+// GeographicLib's command-line tools; every refused edit says why and changes nothing.
 
 namespace {
 
@@ -168,27 +166,22 @@ private slots:
         // A place far away first, so that every form really changes; a grid reference has no height.
         plugin->enter({{"gdcLatitudeTextBox", "-45"}, {"gdcLongitudeTextBox", "-100"}, {"gdcElevationTextBox", "9"}});
 
-        Texts typed;
-        if (form == "gdc") {
-            typed = {{"gdcLatitudeTextBox", QString::number(place.latitude, 'g', 10)},
-                     {"gdcLongitudeTextBox", QString::number(place.longitude, 'g', 10)},
-                     {"gdcElevationTextBox", "0"}};
-        } else if (form == "dms") {
-            const QStringList lat = dmsTexts(place.latitude), lon = dmsTexts(place.longitude);
-            typed = {{"latDegText", lat[0]}, {"latMinText", lat[1]}, {"latSecText", lat[2]}, {"lonDegText", lon[0]},
-                     {"lonMinText", lon[1]}, {"lonSecText", lon[2]}, {"elevDmsText", "0"}};
-        } else if (form == "gcc" || form == "local") {
-            for (int i = 0; i < 3; ++i)
-                typed[form + QChar("XYZ"[i]) + "TextBox"] =
-                    QString::number((form == "gcc" ? place.gcc : place.local)[i], 'f', 3);
-        } else if (form == "utm") {
+        auto mm = [](double value) { return QString::number(value, 'f', 3); };
+        const QStringList lat = dmsTexts(place.latitude), lon = dmsTexts(place.longitude);
+        const QMap<QString, Texts> forms = {
+            {"gdc", {{"gdcLatitudeTextBox", QString::number(place.latitude, 'g', 10)},
+                     {"gdcLongitudeTextBox", QString::number(place.longitude, 'g', 10)}, {"gdcElevationTextBox", "0"}}},
+            {"dms", {{"latDegText", lat[0]}, {"latMinText", lat[1]}, {"latSecText", lat[2]}, {"lonDegText", lon[0]},
+                     {"lonMinText", lon[1]}, {"lonSecText", lon[2]}, {"elevDmsText", "0"}}},
+            {"gcc", {{"gccXTextBox", mm(place.gcc[0])}, {"gccYTextBox", mm(place.gcc[1])},
+                     {"gccZTextBox", mm(place.gcc[2])}}},
+            {"local", {{"localXTextBox", mm(place.local[0])}, {"localYTextBox", mm(place.local[1])},
+                       {"localZTextBox", mm(place.local[2])}}},
             // A lower-case band is the same band.
-            typed = {{"utmZoneTextBox", QString::number(place.zone)}, {"utmBandTextBox", place.band.toLower()},
-                     {"utmEastingTextBox", QString::number(place.easting, 'f', 3)},
-                     {"utmNorthingTextBox", QString::number(place.northing, 'f', 3)}};
-        } else {
-            typed = {{"mgrsTextBox", place.mgrs}};
-        }
+            {"utm", {{"utmZoneTextBox", QString::number(place.zone)}, {"utmBandTextBox", place.band.toLower()},
+                     {"utmEastingTextBox", mm(place.easting)}, {"utmNorthingTextBox", mm(place.northing)}}},
+            {"mgrs", {{"mgrsTextBox", place.mgrs}}}};
+        const Texts typed = forms[form];
         plugin->enter(typed);
 
         const Texts shown = plugin->texts();
@@ -210,11 +203,11 @@ private slots:
         auto near = [](const char* what, double shown, double expected, double tolerance) {
             QVERIFY2(std::fabs(shown - expected) < tolerance, what);
         };
-        const double lat = metres / 111320.0, lon = lat / std::cos(place.latitude * M_PI / 180.0);
-        near("latitude", number("gdcLatitudeTextBox"), place.latitude, lat);
-        near("longitude", wrapped(number("gdcLongitudeTextBox")), place.longitude, lon);
-        near("deg:min:sec latitude", join("lat"), place.latitude, lat);
-        near("deg:min:sec longitude", wrapped(join("lon")), place.longitude, lon);
+        const double latitude = metres / 111320.0, longitude = latitude / std::cos(place.latitude * M_PI / 180.0);
+        near("latitude", number("gdcLatitudeTextBox"), place.latitude, latitude);
+        near("longitude", wrapped(number("gdcLongitudeTextBox")), place.longitude, longitude);
+        near("deg:min:sec latitude", join("lat"), place.latitude, latitude);
+        near("deg:min:sec longitude", wrapped(join("lon")), place.longitude, longitude);
         near("elevation", number("gdcElevationTextBox"), 0.0, metres);
         near("deg:min:sec elevation", number("elevDmsText"), 0.0, metres);
         for (int i = 0; i < 3; ++i) {
