@@ -1,19 +1,15 @@
 #include "LoadedCompassPlugin.h"
 #include "TestHost.h"
 
-#include <velmora/application/plugin/FrameUpdatePlugin.h>
-#include <velmora/application/plugin/MouseHandlerPlugin.h>
 #include <velmora/terrain/TerrainManager.h>
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGraphicsProxyWidget>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QStatusBar>
-#include <QtTest>
 
 #include <osg/Geode>
 #include <osg/MatrixTransform>
@@ -47,23 +43,21 @@ private slots:
         host->application().resize(qRound(TestHost::windowWidth * ratio), qRound(TestHost::windowHeight * ratio));
         look(osg::Vec3d(0, 1, 0));
         plugin = std::make_unique<velmora::testing::LoadedCompassPlugin>();
-        plugin->widgetPlugin()->initialize();
-        status = host->mainWindow().statusBar()->findChild<QLabel*>();
-        combo = host->mainWindow().statusBar()->findChild<QComboBox*>();
+        // The status bar's own widgets are its direct children.
+        status = host->mainWindow().statusBar()->findChild<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
+        combo = host->mainWindow().statusBar()->findChild<QComboBox*>(QString(), Qt::FindDirectChildrenOnly);
     }
 
     void hudRose_data()
     {
         QTest::addColumn<int>("size");
         QTest::addColumn<bool>("sizedWhileHidden");
-        QTest::addColumn<int>("display"); // Qt::CheckState
-        QTest::addColumn<unsigned int>("mask");
-        QTest::newRow("start size 15: ring radius 33") << 15 << false << int(Qt::Checked) << ~0u;
-        QTest::newRow("size 5: radius 11") << 5 << false << int(Qt::Checked) << ~0u;
-        QTest::newRow("size 100: radius 220") << 100 << false << int(Qt::Checked) << ~0u;
-        QTest::newRow("unchecked hides") << 15 << false << int(Qt::Unchecked) << 0u;
-        QTest::newRow("partly checked still shows") << 15 << false << int(Qt::PartiallyChecked) << ~0u;
-        QTest::newRow("resized while hidden, shown at the new size") << 100 << true << int(Qt::Checked) << ~0u;
+        QTest::addColumn<int>("display"); // Qt::CheckState; only unchecked hides the rose
+        QTest::newRow("start size 15: ring radius 33") << 15 << false << int(Qt::Checked);
+        QTest::newRow("size 100: radius 220") << 100 << false << int(Qt::Checked);
+        QTest::newRow("unchecked hides") << 15 << false << int(Qt::Unchecked);
+        QTest::newRow("partly checked still shows") << 15 << false << int(Qt::PartiallyChecked);
+        QTest::newRow("resized while hidden, shown at the new size") << 100 << true << int(Qt::Checked);
     }
 
     void hudRose()
@@ -72,15 +66,10 @@ private slots:
         QFETCH(int, display);
         auto* projection = dynamic_cast<osg::Projection*>(host->application().getSceneData()->getChild(0));
         QVERIFY(projection && projection->getNodeMask() == 0x1u);
-        osg::Node* node = projection;
-        for (const char* name : {"HUD Projection", "HUD Model View Matrix", "Compass Position"}) {
-            QCOMPARE(node->getName(), std::string(name));
-            node = node->asGroup()->getChild(0);
-        }
         // In the absolute frame the camera's view does not reach the rose; drawn last, without a depth test.
         QCOMPARE(projection->getChild(0)->asTransform()->getReferenceFrame(), osg::Transform::ABSOLUTE_RF);
-        auto* position = static_cast<osg::MatrixTransform*>(node->getParent(0));
-        auto* rotation = static_cast<osg::MatrixTransform*>(node);
+        auto* position = static_cast<osg::MatrixTransform*>(projection->getChild(0)->asGroup()->getChild(0));
+        auto* rotation = static_cast<osg::MatrixTransform*>(position->getChild(0));
         QVERIFY(rotation->getStateSet()->getMode(GL_DEPTH_TEST) == osg::StateAttribute::OFF &&
                 rotation->getStateSet()->getBinNumber() == 11);
         const osg::Geode* labels = rotation->getChild(1)->asGeode();
@@ -98,7 +87,7 @@ private slots:
             checkBox->setCheckState(Qt::Unchecked);
         plugin->find<QSpinBox>("sizeOn3DSpinBox")->setValue(size);
         checkBox->setCheckState(Qt::CheckState(display));
-        QTEST(position->getNodeMask(), "mask");
+        QCOMPARE(position->getNodeMask(), display == Qt::Unchecked ? 0u : ~0u);
         // The centre sits one ring radius in from the left and bottom edges, at depth -1.
         const double radius = size * 2.2;
         QVERIFY((osg::Vec3d(0, 0, 0) * position->getMatrix() - osg::Vec3d(radius, radius, -1)).length() < 1e-9);
@@ -108,23 +97,29 @@ private slots:
         // left, and the HUD counts the new window's logical pixels.
         look(osg::Vec3d(1, 0, -0.2));
         host->application().resize(qRound(640 * ratio), qRound(480 * ratio));
-        frame();
+        plugin->frame();
         QCOMPARE(plugin->find<QLabel>("orientationLabel")->text(), QString("Orientation (deg): 90"));
         QVERIFY((osg::Vec3d(0, 1.5, 0) * rotation->getMatrix() - osg::Vec3d(-1.5, 0, 0)).length() < 1e-9);
         QVERIFY(projection->getMatrix() == osg::Matrixd::ortho2D(0, 640, 0, 480));
     }
 
-    void paintedCompassIsShownWhole()
+    void shownWhole()
     {
-        // Beside the orientation text in the panel, where a user sees it turn, and not cut off.
+        // The status text left of its choice, both kept while the host shows a temporary message.
+        host->mainWindow().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&host->mainWindow()));
+        QVERIFY(status->geometry().right() < combo->geometry().left());
+        host->mainWindow().statusBar()->showMessage("Loading terrain");
+        QVERIFY(status->isVisible() && combo->isVisible());
+        // The painted compass beside the orientation text, where a user sees it turn, and not cut off.
         plugin->panel()->show();
         QVERIFY(QTest::qWaitForWindowExposed(plugin->panel()));
-        QWidget* area = plugin->find<QWidget>("compassWidget");
-        const QList<QWidget*> compasses = area->findChildren<QWidget*>("", Qt::FindDirectChildrenOnly);
-        const auto compass = std::find_if(compasses.begin(), compasses.end(), [](QWidget* widget) {
-            return widget->inherits("velmora::plugin::compass_widget::CompassWidget");
-        });
-        QVERIFY(compass != compasses.end() && area->rect().contains((*compass)->geometry()));
+        QWidget* area = plugin->find("compassWidget");
+        int shownWhole = 0;
+        for (QWidget* compass : area->findChildren<QWidget*>("", Qt::FindDirectChildrenOnly))
+            shownWhole += compass->inherits("velmora::plugin::compass_widget::CompassWidget") &&
+                          area->rect().contains(compass->geometry());
+        QCOMPARE(shownWhole, 1);
     }
 
     void statusText_data()
@@ -144,15 +139,15 @@ private slots:
     {
         QFETCH(QString, camera);
         const QString heading = ", Heading (deg):   0.00";
-        frame();
+        plugin->frame();
         QCOMPARE(status->text(), "Camera: (  45.123456,  -75.654321,   123.45)" + heading);
         // Camera and mouse still: no rewrite until the choice changes.
         status->setText("stale");
-        frame();
+        plugin->frame();
         QCOMPARE(status->text(), QString("stale"));
         QFETCH(QString, system);
         combo->setCurrentIndex(combo->findText(system));
-        frame();
+        plugin->frame();
         QCOMPARE(status->text(), camera.isNull() ? "stale" : "Camera: (" + camera + ")" + heading);
     }
 
@@ -182,12 +177,11 @@ private slots:
         combo->setCurrentIndex(combo->findText("Terrain Local"));
         QMouseEvent move(QEvent::MouseMove, cursor, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
         if (!cursor.isNull())
-            dynamic_cast<velmora::application::plugin::MouseHandlerPlugin*>(plugin->object())
-                ->handleMouseMove(&move, &host->scene());
+            plugin->mouse()->handleMouseMove(&move, &host->scene());
         QFETCH(bool, dialog);
         if (dialog)
             host->showAsDialog(new QLabel("over the cursor"), cursor.x() - 50, cursor.y() - 50)->resize(100, 100);
-        frame();
+        plugin->frame();
 
         const QRegularExpressionMatch match =
             QRegularExpression(R"(Cursor: \( *(\S+), +(\S+), +(\S+)\))").match(status->text());
@@ -211,7 +205,6 @@ private:
     {
         host->application().setStartView(osg::Vec3d(), direction, osg::Vec3d(0, 0, 1));
     }
-    void frame() { dynamic_cast<velmora::application::plugin::FrameUpdatePlugin*>(plugin->object())->frameUpdate(); }
 
     std::unique_ptr<TestHost> host;
     std::unique_ptr<velmora::testing::LoadedCompassPlugin> plugin;
