@@ -37,7 +37,6 @@ struct CompassInHost
 {
     CompassInHost()
     {
-        plugin.widgetPlugin()->initialize();
         plugin.panel()->show();
         // Until the window is exposed, repaint() paints nothing.
         for (int i = 0; i < 10 && !plugin.panel()->testAttribute(Qt::WA_Mapped); ++i)

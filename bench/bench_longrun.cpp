@@ -97,11 +97,6 @@ int main(int argc, char** argv)
     // About 65 thousand triangles.
     host.application().getSceneData()->addChild(velmora::bench::makeGridTerrain(182, 60.0f, true));
     LoadedCompassPlugin plugin;
-    if (!plugin.object()) {
-        std::fprintf(stderr, "%s\n", qPrintable(plugin.errorString()));
-        return 2;
-    }
-    plugin.widgetPlugin()->initialize();
     // Shown as a dialog as the viewer shows it, so the painted compass and
     // the fields really paint.
     host.showAsDialog(plugin.panel(), 40, 60);

@@ -19,10 +19,6 @@ namespace {
 
 struct Panel
 {
-    Panel()
-    {
-        plugin->widgetPlugin()->initialize();
-    }
     // The edit a user finishes in field, with text typed into it.
     void finish(const char* field, const QString& text)
     {

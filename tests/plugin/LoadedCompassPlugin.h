@@ -34,6 +34,7 @@ public:
     // Deletes the plugin object as the host does; the library stays loaded.
     ~LoadedCompassPlugin() { delete plugin.data(); }
 
+    QObject* object() const { return plugin.data(); }
     widget::plugin::WidgetPlugin* widgetPlugin() const
     {
         return static_cast<widget::plugin::WidgetPlugin*>(plugin->qt_metacast("velmora::widget::plugin::WidgetPlugin"));
