@@ -28,7 +28,7 @@ constexpr float terrainSpacing = 30.0f; // metres
 
 osg::ref_ptr<osg::Geode> makeTerrain(bool withKdTree)
 {
-    return velmora::bench::makeGridTerrain(terrainSide, terrainSpacing, withKdTree);
+    return velmora::testing::makeGridTerrain(terrainSide, terrainSpacing, withKdTree);
 }
 
 // The plugin in the test host with its panel shown, so the painted compass

@@ -95,7 +95,7 @@ int main(int argc, char** argv)
 
     TestHost host;
     // About 65 thousand triangles.
-    host.application().getSceneData()->addChild(velmora::bench::makeGridTerrain(182, 60.0f, true));
+    host.application().getSceneData()->addChild(velmora::testing::makeGridTerrain(182, 60.0f, true));
     LoadedCompassPlugin plugin;
     // Shown as a dialog as the viewer shows it, so the painted compass and
     // the fields really paint.

@@ -15,6 +15,7 @@
 // (see runAction); missing bytes read as zero.
 
 #include "FuzzCheck.h"
+#include "GridTerrain.h"
 #include "LoadedCompassPlugin.h"
 #include "TestHost.h"
 
@@ -36,9 +37,6 @@
 #include <QStatusBar>
 #include <QTest>
 
-#include <osg/Geode>
-#include <osg/Geometry>
-#include <osg/KdTree>
 
 #include <algorithm>
 #include <array>
@@ -121,37 +119,6 @@ const std::array<Field, 21> fields = {{
 const std::array<const char*, 6> buttons = {"warpButton",      "warpToStartButton", "syncButton",
                                             "toggleSyncButton", "pickCoordButton",   "copyToClipboardButton"};
 
-// A small hilly terrain with a KdTree below the start position, so that
-// cursor moves find points for the status text.
-osg::ref_ptr<osg::Geode> makeTerrain()
-{
-    constexpr int side = 65;
-    constexpr float spacing = 100.0f;
-    osg::ref_ptr<osg::Vec3Array> vertices = new osg::Vec3Array;
-    const float half = 0.5f * spacing * (side - 1);
-    for (int row = 0; row < side; ++row)
-        for (int column = 0; column < side; ++column) {
-            const float x = column * spacing - half;
-            const float y = row * spacing - half;
-            vertices->push_back(osg::Vec3(x, y, 200.0f * std::sin(x / 700.0f) * std::cos(y / 900.0f)));
-        }
-    osg::ref_ptr<osg::DrawElementsUInt> triangles = new osg::DrawElementsUInt(GL_TRIANGLES);
-    for (int row = 0; row + 1 < side; ++row)
-        for (int column = 0; column + 1 < side; ++column) {
-            const unsigned int i = row * side + column;
-            for (unsigned int corner : {i, i + 1, i + side + 1, i, i + side + 1, i + side})
-                triangles->push_back(corner);
-        }
-    osg::ref_ptr<osg::Geometry> geometry = new osg::Geometry;
-    geometry->setVertexArray(vertices);
-    geometry->addPrimitiveSet(triangles);
-    osg::ref_ptr<osg::Geode> terrain = new osg::Geode;
-    terrain->addDrawable(geometry);
-    osg::ref_ptr<osg::KdTreeBuilder> builder = new osg::KdTreeBuilder;
-    terrain->accept(*builder);
-    return terrain;
-}
-
 osg::Vec3d gccOf(double latitude, double longitude, double elevation)
 {
     gmtl::Vec<double, 3> local;
@@ -171,7 +138,8 @@ class Panel
 public:
     Panel()
     {
-        host.application().getSceneData()->addChild(makeTerrain());
+        // Hills with a KdTree below the start position, so cursor moves find points.
+        host.application().getSceneData()->addChild(velmora::testing::makeGridTerrain(65, 100.0f, true));
         host.showAsDialog(plugin.panel(), 40, 60);
         frame = static_cast<FrameUpdatePlugin*>(
             plugin.object()->qt_metacast("velmora::application::plugin::FrameUpdatePlugin"));

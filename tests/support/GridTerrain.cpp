@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-namespace velmora::bench {
+namespace velmora::testing {
 
 osg::ref_ptr<osg::Geode> makeGridTerrain(int side, float spacing, bool withKdTree)
 {
@@ -36,4 +36,4 @@ osg::ref_ptr<osg::Geode> makeGridTerrain(int side, float spacing, bool withKdTre
     return terrain;
 }
 
-} // namespace velmora::bench
+} // namespace velmora::testing

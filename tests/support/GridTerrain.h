@@ -3,7 +3,7 @@
 #include <osg/Geode>
 #include <osg/ref_ptr>
 
-namespace velmora::bench {
+namespace velmora::testing {
 
 // Rolling hills of side x side vertices, spacing metres apart, centred
 // below the test host's camera (which stands 2000 m up looking north), as
@@ -11,4 +11,4 @@ namespace velmora::bench {
 // the viewer builds one.
 osg::ref_ptr<osg::Geode> makeGridTerrain(int side, float spacing, bool withKdTree);
 
-} // namespace velmora::bench
+} // namespace velmora::testing
