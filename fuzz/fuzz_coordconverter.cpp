@@ -12,35 +12,11 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string>
 
 using velmora::utility::CoordConverter;
 
 namespace {
-
-class Input
-{
-public:
-    Input(const std::uint8_t* data, std::size_t size) : data(data), size(size) {}
-
-    std::uint8_t byte() { return position < size ? data[position++] : 0; }
-
-    double number()
-    {
-        unsigned char bytes[sizeof(double)] = {};
-        for (unsigned char& b : bytes)
-            b = byte();
-        double value = 0.0;
-        std::memcpy(&value, bytes, sizeof value);
-        return value;
-    }
-
-private:
-    const std::uint8_t* data;
-    std::size_t size;
-    std::size_t position = 0;
-};
 
 bool isLatitude(double value)
 {
@@ -56,7 +32,7 @@ bool isLongitude(double value)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    Input input(data, size);
+    FuzzInput input(data, size);
     const unsigned int zone = input.byte() % 64;
     const char band = static_cast<char>(input.byte());
     const unsigned int precision = input.byte() % 16;

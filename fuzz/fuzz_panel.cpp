@@ -1,18 +1,13 @@
-// The whole compass panel, loaded as a host loads it into the display-free
-// test host and shown as a dialog over the 3D view, driven by a sequence of
-// user actions: typing into a coordinate field and finishing it with Return
-// or a focus change, the six buttons, frames, camera turns, mouse moves and
-// presses (over the terrain, the sky and the dialog), Escape, the DMS check
-// box and the status bar's coordinate-system choice.
-//
-// After every action: no field and no status text shows "nan" or "inf"
-// (unless the user typed it there), and whenever the panel claims one place
-// (after an accepted edit, a sync, a pick, a follow-mode frame) its six forms
-// describe that place within the precision they show, and an edited form
-// still holds what was typed.
-//
-// Input: a byte stream of actions, each an action byte and its arguments
-// (see runAction); missing bytes read as zero.
+// The whole compass panel in the display-free test host, shown as a dialog
+// over the 3D view and driven by user actions: typing into a field and
+// finishing with Return or a focus change, the six buttons, frames, camera
+// turns, mouse moves and presses (over terrain, sky and dialog), Escape, the
+// DMS check box and the status bar's coordinate-system choice. After every
+// action no field or status text shows "nan" or "inf" (unless typed there),
+// and while the panel claims one place (after an accepted edit, a sync, a
+// pick, a follow-mode frame) its six forms describe that place within the
+// precision they show, and an edited form still holds what was typed.
+// Input: action bytes, each followed by its arguments (see runAction).
 
 #include "FuzzCheck.h"
 #include "GridTerrain.h"
@@ -37,16 +32,10 @@
 #include <QStatusBar>
 #include <QTest>
 
-
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-#include <cstring>
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -61,42 +50,18 @@ using velmora::utility::CoordConverter;
 
 namespace {
 
-class Input
+// A length byte, then that many keys: printable ASCII as it is, backspace,
+// and any other byte folded onto printable ASCII (the keys QTest can type).
+QString typedKeys(FuzzInput& in, int maxLength)
 {
-public:
-    Input(const std::uint8_t* data, std::size_t size) : data(data), size(size) {}
-
-    bool atEnd() const { return position >= size; }
-    std::uint8_t byte() { return position < size ? data[position++] : 0; }
-    int word() { return byte() | (byte() << 8); }
-    double number()
-    {
-        unsigned char bytes[sizeof(double)] = {};
-        for (unsigned char& b : bytes)
-            b = byte();
-        double value = 0.0;
-        std::memcpy(&value, bytes, sizeof value);
-        return value;
+    const int length = in.byte() % (maxLength + 1);
+    QString result;
+    for (int i = 0; i < length; ++i) {
+        const std::uint8_t b = in.byte();
+        result += QLatin1Char(b == '\b' || (b >= 0x20 && b < 0x7f) ? char(b) : char(0x20 + b % 0x5f));
     }
-    // A length byte, then that many keys: printable ASCII as it is,
-    // backspace, and any other byte folded onto printable ASCII (the keys
-    // QTest can type).
-    QString keys(int maxLength)
-    {
-        const int length = byte() % (maxLength + 1);
-        QString result;
-        for (int i = 0; i < length; ++i) {
-            const std::uint8_t b = byte();
-            result += QLatin1Char(b == '\b' || (b >= 0x20 && b < 0x7f) ? char(b) : char(0x20 + b % 0x5f));
-        }
-        return result;
-    }
-
-private:
-    const std::uint8_t* data;
-    std::size_t size;
-    std::size_t position = 0;
-};
+    return result;
+}
 
 enum class Form { Gdc, Dms, Gcc, Local, Mgrs, Utm };
 
@@ -173,14 +138,16 @@ public:
         check();
     }
 
-    void runAction(Input& in)
+    void runAction(FuzzInput& in)
     {
         switch (in.byte() % 11) {
         case 0: typeInto(in); break;
         case 1: clickButton(in.byte()); break;
         case 2:
-            for (int n = in.byte() % 4; n >= 0; --n)
-                runFrame();
+            for (int n = in.byte() % 4; n >= 0; --n) {
+                frame->frameUpdate();
+                placeShownIf(button("toggleSyncButton")->isChecked());
+            }
             break;
         case 3: turnCamera(in); break;
         case 4: moveMouse(in.word(), in.word()); break;
@@ -207,19 +174,21 @@ private:
     QString text(const char* name) const { return edit(name)->text(); }
     double number(const char* name) const { return textToDouble(text(name)); }
 
-    QLabel* statusOf(Form form) const
+    // Sync, warp to start, a pick and a follow-mode frame rewrite every form, unless the place has none.
+    void placeShownIf(bool rewritten)
     {
-        return label(form == Form::Mgrs ? "mgrsStatus" : form == Form::Utm ? "utmStatus" : "locationStatus");
+        if (rewritten && label("locationStatus")->text().isEmpty())
+            onePlace = true;
     }
 
     // Field: a byte; how to finish: a byte (Return, focus change, not at
     // all); then the text. Typed keys pass the field's validator like a
     // user's; a hidden field (the other GDC page) cannot be typed into.
-    void typeInto(Input& in)
+    void typeInto(FuzzInput& in)
     {
         const std::size_t index = in.byte() % fields.size();
         const int finish = in.byte() % 3;
-        const QString keys = in.keys(20);
+        const QString keys = typedKeys(in, 20);
         QLineEdit* field = edits[index];
         if (!field->isVisible())
             return;
@@ -245,17 +214,15 @@ private:
             QApplication::sendEvent(field, &out);
         }
         if (!finished) {
-            if (field->text() != before)
-                onePlace = false;
+            onePlace = onePlace && field->text() == before;
             return;
         }
-        const QString problem = statusOf(form)->text();
-        if (!problem.isEmpty()) {
-            onePlace = false;
+        // Accepted when the form's status stays empty: the panel shows one place, and the edited form keeps what
+        // was typed.
+        const char* status = form == Form::Mgrs ? "mgrsStatus" : form == Form::Utm ? "utmStatus" : "locationStatus";
+        onePlace = label(status)->text().isEmpty();
+        if (!onePlace)
             return;
-        }
-        // Accepted: the panel shows one place, and the edited form keeps what was typed.
-        onePlace = true;
         for (const auto& [f, t] : formTexts)
             FUZZ_CHECK(f->text() == t, "accepted edit changed %s from '%s' to '%s'", qPrintable(f->objectName()),
                        qPrintable(t), qPrintable(f->text()));
@@ -263,23 +230,13 @@ private:
 
     void clickButton(int which)
     {
-        const char* name = buttons[which % buttons.size()];
-        button(name)->click();
-        // Sync and warp to start rewrite every form unless the place has none.
-        const std::string n = name;
-        if ((n == "syncButton" || n == "warpToStartButton") && label("locationStatus")->text().isEmpty())
-            onePlace = true;
-    }
-
-    void runFrame()
-    {
-        frame->frameUpdate();
-        if (button("toggleSyncButton")->isChecked() && label("locationStatus")->text().isEmpty())
-            onePlace = true;
+        const std::size_t index = which % buttons.size();
+        button(buttons[index])->click();
+        placeShownIf(index == 1 || index == 2); // warp to start, sync
     }
 
     // Heading and pitch bytes, and a step along the new view direction.
-    void turnCamera(Input& in)
+    void turnCamera(FuzzInput& in)
     {
         const double heading = in.byte() * (2.0 * M_PI / 256.0);
         const double pitch = (in.byte() - 128) * (0.5 * M_PI / 128.0);
@@ -309,7 +266,7 @@ private:
 
     // What the host found under the press: the sky, a point near the
     // terrain, or any three numbers; then the press position.
-    void pressMouse(Input& in)
+    void pressMouse(FuzzInput& in)
     {
         const int kind = in.byte() % 3;
         if (kind == 0) {
@@ -326,9 +283,7 @@ private:
         const bool armed = !button("pickCoordButton")->isEnabled();
         QMouseEvent press = mouseEvent(QEvent::MouseButtonPress, in.word(), in.word());
         mouse->handleMouseClick(&press, &host.scene());
-        const bool picked = armed && button("pickCoordButton")->isEnabled();
-        if (picked && label("locationStatus")->text().isEmpty())
-            onePlace = true;
+        placeShownIf(armed && button("pickCoordButton")->isEnabled());
     }
 
     void check()
@@ -338,30 +293,23 @@ private:
             const auto own = typed.find(field);
             if (own != typed.end() && own->second == shown)
                 continue;
-            // Band N and square AN spell "NAN" in a sound reference: the
-            // MGRS text must read instead.
-            if (field->objectName() == QLatin1String("mgrsTextBox")) {
-                unsigned int zone = 0;
-                double easting = 0.0;
-                double northing = 0.0;
-                std::string error;
-                FUZZ_CHECK(CoordConverter::convertMgrsToUtm(0, '\0', shown.toStdString(), zone, easting, northing,
-                                                            error),
-                           "MGRS shows '%s', which does not read: %s", qPrintable(shown), error.c_str());
-                continue;
-            }
-            FUZZ_CHECK(!shown.contains(QLatin1String("nan"), Qt::CaseInsensitive) &&
-                           !shown.contains(QLatin1String("inf"), Qt::CaseInsensitive),
-                       "%s shows '%s'", qPrintable(field->objectName()), qPrintable(shown));
+            // Band N and square AN spell "NAN" in a sound reference: the MGRS text must read instead.
+            if (field->objectName() == QLatin1String("mgrsTextBox"))
+                mgrsPlace(0, '\0');
+            else
+                checkNoNonNumber(field->objectName(), shown);
         }
-        for (const QLabel* l : {statusText, label("orientationLabel")}) {
-            const QString shown = l->text();
-            FUZZ_CHECK(!shown.contains(QLatin1String("nan"), Qt::CaseInsensitive) &&
-                           !shown.contains(QLatin1String("inf"), Qt::CaseInsensitive),
-                       "%s shows '%s'", qPrintable(l->objectName()), qPrintable(shown));
-        }
+        for (const QLabel* l : {statusText, label("orientationLabel")})
+            checkNoNonNumber(l->objectName(), l->text());
         if (onePlace)
             checkOnePlace();
+    }
+
+    static void checkNoNonNumber(const QString& name, const QString& shown)
+    {
+        FUZZ_CHECK(!shown.contains(QLatin1String("nan"), Qt::CaseInsensitive) &&
+                       !shown.contains(QLatin1String("inf"), Qt::CaseInsensitive),
+                   "%s shows '%s'", qPrintable(name), qPrintable(shown));
     }
 
     // Every form against the GDC fields, compared as geocentric points.
@@ -369,12 +317,8 @@ private:
     {
         const double latitude = number("gdcLatitudeTextBox");
         const double longitude = number("gdcLongitudeTextBox");
-        const double elevation = number("gdcElevationTextBox");
-        const osg::Vec3d reference = gccOf(latitude, longitude, elevation);
-
-        const double dmsLatitude = dmsAngle("lat");
-        const double dmsLongitude = dmsAngle("lon");
-        const osg::Vec3d dms = gccOf(dmsLatitude, dmsLongitude, number("elevDmsText"));
+        const osg::Vec3d reference = gccOf(latitude, longitude, number("gdcElevationTextBox"));
+        const osg::Vec3d dms = gccOf(dmsAngle("lat"), dmsAngle("lon"), number("elevDmsText"));
 
         double gdc[3];
         CoordConverter::convertGccToGdc(number("gccXTextBox"), number("gccYTextBox"), number("gccZTextBox"), gdc[0],
@@ -400,11 +344,22 @@ private:
         const unsigned int zone = textToUnsigned(text("utmZoneTextBox"));
         const QString bandText = text("utmBandTextBox");
         const char band = bandText.isEmpty() ? '\0' : bandText.at(0).toUpper().toLatin1();
-        double utm[2];
-        CoordConverter::convertUtmToGdc(zone, band, number("utmEastingTextBox"), number("utmNorthingTextBox"), utm[0],
-                                        utm[1]);
-        compare(ground, gccOf(utm[0], utm[1], 0.0), 3.0, "UTM");
+        compare(ground, gridPlace(zone, band, number("utmEastingTextBox"), number("utmNorthingTextBox")), 3.0, "UTM");
+        compare(ground, mgrsPlace(zone, band), 3.0, "MGRS");
+    }
 
+    // A grid position on the ellipsoid, as a geocentric point.
+    static osg::Vec3d gridPlace(unsigned int zone, char band, double easting, double northing)
+    {
+        double latitude = 0.0;
+        double longitude = 0.0;
+        CoordConverter::convertUtmToGdc(zone, band, easting, northing, latitude, longitude);
+        return gccOf(latitude, longitude, 0.0);
+    }
+
+    // The MGRS text read with the panel's zone and band; it must read.
+    osg::Vec3d mgrsPlace(unsigned int zone, char band) const
+    {
         unsigned int mgrsZone = 0;
         double easting = 0.0;
         double northing = 0.0;
@@ -412,9 +367,7 @@ private:
         const std::string mgrs = text("mgrsTextBox").toStdString();
         FUZZ_CHECK(CoordConverter::convertMgrsToUtm(zone, band, mgrs, mgrsZone, easting, northing, error),
                    "MGRS '%s' does not read: %s (panel: %s)", mgrs.c_str(), error.c_str(), qPrintable(allTexts()));
-        double fromMgrs[2];
-        CoordConverter::convertUtmToGdc(mgrsZone, band, easting, northing, fromMgrs[0], fromMgrs[1]);
-        compare(ground, gccOf(fromMgrs[0], fromMgrs[1], 0.0), 3.0, "MGRS");
+        return gridPlace(mgrsZone, band, easting, northing);
     }
 
     // The sign is the degrees field's, "-0" included.
@@ -475,7 +428,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     panel->reset();
-    Input in(data, size);
+    FuzzInput in(data, size);
     // Long inputs add little but time.
     for (int actions = 0; actions < 64 && !in.atEnd(); ++actions)
         panel->runAction(in);
