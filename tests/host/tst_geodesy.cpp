@@ -47,6 +47,9 @@ private slots:
         QTest::newRow("earth centre") << Vec3d(0, 0, 0) << Vec3d(90, 0, -wgs84B);
         // A renderer's degenerate matrix feeds infinity; nothing must be invented.
         QTest::newRow("infinity") << Vec3d(infinity, 0, 0) << Vec3d(noValue, noValue, noValue);
+        // Finite, but so far out that the height overflows: no half answer with an infinite height.
+        QTest::newRow("height overflows") << Vec3d(0, -3.73e305, -std::numeric_limits<double>::max())
+                                          << Vec3d(noValue, noValue, noValue);
     }
     void gccToGdc()
     {

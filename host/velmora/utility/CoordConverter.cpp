@@ -295,6 +295,9 @@ void CoordConverter::convertGccToGdc(double x, double y, double z, double& latit
         double lon = nan;
         double h = nan;
         GeographicLib::Geocentric::WGS84().Reverse(x, y, z, lat, lon, h);
+        // Far beyond any double's reach the height overflows; that is no place either.
+        if (!std::isfinite(lat) || !std::isfinite(lon) || !std::isfinite(h))
+            return;
         latitude = lat;
         longitude = lon;
         elevation = h;

@@ -27,8 +27,9 @@ public:
     // (metres), accurate to a few nanometres anywhere, including inside the
     // earth. The earth's centre (0, 0, 0) has no single answer; it gives
     // latitude 90, longitude 0, height -6356752.314245 (minus the semi-minor
-    // axis), the north pole's direction. Any NaN or infinite input gives NaN
-    // for all three outputs.
+    // axis), the north pole's direction. Any NaN or infinite input, or a
+    // point so far out that a result would overflow, gives NaN for all three
+    // outputs.
     static void convertGccToGdc(double x, double y, double z, double& latitude, double& longitude,
                                 double& elevation);
 
