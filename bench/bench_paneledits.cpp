@@ -1,7 +1,6 @@
 #include "LoadedCompassPlugin.h"
 #include "TestHost.h"
 
-#include <QApplication>
 #include <QLineEdit>
 
 #include <benchmark/benchmark.h>
@@ -61,13 +60,3 @@ void copyToClipboard(benchmark::State& state)
 BENCHMARK(copyToClipboard);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
