@@ -15,6 +15,8 @@
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
 #include <QPainter>
+#include <QScrollArea>
+#include <QStyle>
 #include <QWheelEvent>
 #include <QWindow>
 
@@ -27,6 +29,7 @@ namespace velmora::viewer {
 
 namespace {
 constexpr int dialogMargin = 12;
+const char* const panelSizeProperty = "velmoraPanelSize";
 
 void useNoProgram(osg::State& state)
 {
@@ -321,10 +324,19 @@ QGraphicsProxyWidget* SceneView::addDialog(QWidget* panel, const QString& title)
 {
     // A panel that was never shown has no size of its own yet; give it the one its layout wants.
     panel->adjustSize();
-    QGraphicsProxyWidget* proxy = graphicsScene->addWidget(panel, Qt::Window);
+    // A panel larger than the view scrolls inside its dialog instead of being cut off.
+    auto* scroller = new QScrollArea;
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setWidgetResizable(true);
+    scroller->setWidget(panel);
+    // The dialog goes with its panel, as it would without the scroll area.
+    connect(panel, &QObject::destroyed, scroller, &QObject::deleteLater);
+    QGraphicsProxyWidget* proxy = graphicsScene->addWidget(scroller, Qt::Window);
+    // The size the panel wants to be shown at, whatever the scroll area later makes of it.
+    proxy->setProperty(panelSizeProperty, panel->size());
     proxy->setWindowTitle(title);
     panel->show();
-    proxy->resize(proxy->effectiveSizeHint(Qt::PreferredSize));
+    proxy->resize(fittedDialogSize(proxy));
     // The frame (title bar above, borders around) lies outside the proxy's own rect.
     const QRectF frame = proxy->windowFrameRect();
     // Dialogs line up from the view's right edge leftwards, so none hides another.
@@ -343,10 +355,35 @@ QGraphicsProxyWidget* SceneView::addDialog(QWidget* panel, const QString& title)
     return proxy;
 }
 
+QSizeF SceneView::fittedDialogSize(const QGraphicsWidget* dialog) const
+{
+    const auto* proxy = qobject_cast<const QGraphicsProxyWidget*>(dialog);
+    const auto* scroller = proxy ? qobject_cast<const QScrollArea*>(proxy->widget()) : nullptr;
+    const QVariant panelSize = dialog->property(panelSizeProperty);
+    if (!scroller || !panelSize.isValid())
+        return dialog->size();
+    // The panel's own size, no more than the view leaves inside the dialog's frame.
+    const QSizeF wanted = panelSize.toSize();
+    const QRectF frame = dialog->windowFrameRect();
+    const QSizeF decoration(frame.width() - dialog->size().width(), frame.height() - dialog->size().height());
+    const QSizeF room = QSizeF(viewport()->size()) - decoration;
+    QSizeF fitted = wanted.boundedTo(room);
+    // A scroll bar takes room of its own beside the panel.
+    const qreal bar = scroller->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    if (fitted.height() < wanted.height())
+        fitted.setWidth(std::min(wanted.width() + bar, room.width()));
+    if (fitted.width() < wanted.width())
+        fitted.setHeight(std::min(wanted.height() + bar, room.height()));
+    return fitted.expandedTo(QSizeF(64, 64));
+}
+
 void SceneView::keepInView(QGraphicsWidget* dialog)
 {
     if (!dialog->isVisible())
         return;
+    const QSizeF fitted = fittedDialogSize(dialog);
+    if (dialog->size() != fitted)
+        dialog->resize(fitted);
     const QRectF frame = dialog->windowFrameGeometry();
     const QSizeF view = viewport()->size();
     // Right and bottom edges first, then left and top, so a dialog larger than the view keeps its title bar.

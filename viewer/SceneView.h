@@ -52,7 +52,7 @@ public:
 
     // Shows panel as a movable dialog with title over the 3D view, at its right
     // edge. The dialog is kept inside the view whenever it moves, shows or the
-    // view shrinks; one larger than the view keeps its title bar in view.
+    // view shrinks; a panel larger than the view scrolls inside its dialog.
     QGraphicsProxyWidget* addDialog(QWidget* panel, const QString& title);
     // Whether pos (view coordinates) lies over a dialog, or a dialog holds the mouse (a drag of its title bar).
     bool isOverDialog(const QPoint& pos) const;
@@ -91,6 +91,8 @@ private:
     void pressOnView(QMouseEvent* event, bool doubleClick);
     // Hands OSG's event queue the modifiers and the position of event, as GL window coordinates (y up).
     QPointF toEventQueue(const QPointF& pos, Qt::KeyboardModifiers modifiers);
+    // The size a dialog shows its panel at: the panel's own, but never more than the view holds.
+    QSizeF fittedDialogSize(const QGraphicsWidget* dialog) const;
     void keepInView(QGraphicsWidget* dialog);
 
     ViewerApplication& application;

@@ -114,6 +114,9 @@ ViewerWindow::~ViewerWindow()
 {
     // Plugin tree items belong to their plugins; take them out before the tree deletes them.
     disconnect(pluginTree, nullptr, this, nullptr);
+    // Dialogs outlive this window's maps: the scene deletes them after this body.
+    for (const auto& [plugin, dialog] : pluginDialogs)
+        disconnect(dialog, nullptr, this, nullptr);
     while (pluginTree->topLevelItemCount() > 0)
         pluginTree->takeTopLevelItem(0);
 }

@@ -50,7 +50,7 @@ private slots:
         for (const auto& plugin : session->pluginManager().plugins())
             if (plugin.gui && plugin.gui->getText() == "Compass")
                 panel = plugin.gui->getWidget();
-        QVERIFY(panel && panel->graphicsProxyWidget());
+        QVERIFY(panel && panel->window()->graphicsProxyWidget());
         session->window()->sceneView()->renderFrame();
         // Without a window manager nothing gives the window the keyboard.
         xdotool({"windowfocus", "--sync", QString::number(session->window()->winId())});
@@ -190,8 +190,10 @@ private:
     QPoint screenPos(const QPoint& viewPixel) const { return view()->viewport()->mapToGlobal(viewPixel); }
     QPoint screenPos(const QWidget* widget) const
     {
-        const QPointF inPanel = widget->mapTo(panel, widget->rect().center());
-        return screenPos(view()->mapFromScene(panel->graphicsProxyWidget()->mapToScene(inPanel)));
+        // The panel sits in its dialog's scroll area; the dialog is that area's proxy.
+        QWidget* dialog = panel->window();
+        const QPointF inDialog = widget->mapTo(dialog, widget->rect().center());
+        return screenPos(view()->mapFromScene(dialog->graphicsProxyWidget()->mapToScene(inDialog)));
     }
     void pointer(const QPoint& screen, bool click)
     {
