@@ -362,6 +362,13 @@ std::string CoordConverter::convertUtmToMgrs(double easting, double northing, un
     const Hemisphere hemisphere = hemisphereOf(zone, band);
     if (hemisphere == Hemisphere::none || !std::isfinite(easting) || !std::isfinite(northing))
         return {};
+    // Below a nanometre, far under the finest digit (a micrometre), a
+    // coordinate is zero; GeographicLib writes a NUL into the reference for a
+    // negative subnormal northing.
+    if (std::fabs(easting) < 1e-9)
+        easting = 0.0;
+    if (std::fabs(northing) < 1e-9)
+        northing = 0.0;
     try {
         const bool northp = hemisphere == Hemisphere::north;
         const int digits = static_cast<int>(std::min(precision, maxMgrsPrecision));
@@ -373,6 +380,9 @@ std::string CoordConverter::convertUtmToMgrs(double easting, double northing, un
                                          bandLatitude(zone, northp, easting, northing, band), digits, mgrs);
         // GeographicLib's marker for an invalid input, not a reference.
         if (mgrs.compare(0, 3, "INV") == 0)
+            return {};
+        // A reference is letters and digits only; anything else is no reference.
+        if (!std::all_of(mgrs.begin(), mgrs.end(), [](char c) { return isLetter(c) || isDigit(c); }))
             return {};
         return mgrs;
     } catch (...) {
