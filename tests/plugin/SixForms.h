@@ -15,46 +15,6 @@
 
 namespace velmora::testing {
 
-namespace sixforms {
-
-using plugin::compass_widget::textToDouble;
-using terrain::TerrainManager;
-using utility::CoordConverter;
-
-inline double number(const Texts& shown, const char* field)
-{
-    return textToDouble(shown.value(QLatin1String(field)));
-}
-
-inline osg::Vec3d gccOf(double latitude, double longitude, double elevation)
-{
-    gmtl::Vec<double, 3> local;
-    gmtl::Vec<double, 3> gcc;
-    TerrainManager::instance()->convertGdcToTerrainLocal({latitude, longitude, elevation}, local);
-    TerrainManager::instance()->convertTerrainLocalToGcc(local, gcc);
-    return {gcc[0], gcc[1], gcc[2]};
-}
-
-// A grid position on the ellipsoid.
-inline osg::Vec3d gridPlace(unsigned int zone, char band, double easting, double northing)
-{
-    double latitude = 0.0;
-    double longitude = 0.0;
-    CoordConverter::convertUtmToGdc(zone, band, easting, northing, latitude, longitude);
-    return gccOf(latitude, longitude, 0.0);
-}
-
-// The sign is the degrees field's, "-0" included.
-inline double dmsAngle(const Texts& shown, const QString& prefix)
-{
-    const QString degrees = shown.value(prefix + "DegText").trimmed();
-    const double magnitude = std::fabs(textToDouble(degrees)) + textToDouble(shown.value(prefix + "MinText")) / 60.0 +
-                             textToDouble(shown.value(prefix + "SecText")) / 3600.0;
-    return degrees.startsWith(QLatin1Char('-')) ? -magnitude : magnitude;
-}
-
-} // namespace sixforms
-
 // Whether the compass panel's texts (LoadedCompassPlugin::texts()) name one
 // place in all six forms: an empty text when they do, otherwise what
 // disagrees. Each form becomes a geocentric point through the host's
@@ -65,17 +25,36 @@ inline double dmsAngle(const Texts& shown, const QString& prefix)
 // edit keeps the band as typed, which only picks the hemisphere.
 inline QString sixFormsDisagreement(const Texts& shown, bool typedBand = false)
 {
-    using namespace sixforms;
-    const double latitude = number(shown, "gdcLatitudeTextBox");
-    const double longitude = number(shown, "gdcLongitudeTextBox");
-    const osg::Vec3d gdc = gccOf(latitude, longitude, number(shown, "gdcElevationTextBox"));
+    using utility::CoordConverter;
+    auto number = [&](const QString& field) { return plugin::compass_widget::textToDouble(shown.value(field)); };
+    auto gccOf = [](double latitude, double longitude, double elevation) {
+        gmtl::Vec<double, 3> local;
+        gmtl::Vec<double, 3> gcc;
+        terrain::TerrainManager::instance()->convertGdcToTerrainLocal({latitude, longitude, elevation}, local);
+        terrain::TerrainManager::instance()->convertTerrainLocalToGcc(local, gcc);
+        return osg::Vec3d(gcc[0], gcc[1], gcc[2]);
+    };
+    auto gridPlace = [&](unsigned int zone, char band, double easting, double northing) {
+        double latitude = 0.0;
+        double longitude = 0.0;
+        CoordConverter::convertUtmToGdc(zone, band, easting, northing, latitude, longitude);
+        return gccOf(latitude, longitude, 0.0);
+    };
+    // The sign is the degrees field's, "-0" included.
+    auto dmsAngle = [&](const QString& prefix) {
+        const double magnitude = std::fabs(number(prefix + "DegText")) + number(prefix + "MinText") / 60.0 +
+                                 number(prefix + "SecText") / 3600.0;
+        return shown.value(prefix + "DegText").trimmed().startsWith('-') ? -magnitude : magnitude;
+    };
+
+    const double latitude = number("gdcLatitudeTextBox");
+    const double longitude = number("gdcLongitudeTextBox");
     double fromGcc[3];
-    CoordConverter::convertGccToGdc(number(shown, "gccXTextBox"), number(shown, "gccYTextBox"),
-                                    number(shown, "gccZTextBox"), fromGcc[0], fromGcc[1], fromGcc[2]);
-    const gmtl::Vec<double, 3> local{number(shown, "localXTextBox"), number(shown, "localYTextBox"),
-                                     number(shown, "localZTextBox")};
+    CoordConverter::convertGccToGdc(number("gccXTextBox"), number("gccYTextBox"), number("gccZTextBox"), fromGcc[0],
+                                    fromGcc[1], fromGcc[2]);
+    const gmtl::Vec<double, 3> local{number("localXTextBox"), number("localYTextBox"), number("localZTextBox")};
     gmtl::Vec<double, 3> localGcc;
-    TerrainManager::instance()->convertTerrainLocalToGcc(local, localGcc);
+    terrain::TerrainManager::instance()->convertTerrainLocalToGcc(local, localGcc);
 
     const unsigned int zone = plugin::compass_widget::textToUnsigned(shown.value("utmZoneTextBox"));
     const QString bandText = shown.value("utmBandTextBox").toUpper();
@@ -91,19 +70,18 @@ inline QString sixFormsDisagreement(const Texts& shown, bool typedBand = false)
     if (!typedBand && (mgrsZone != zone || (mgrsBand != '\0' && mgrsBand != band)))
         return QString("MGRS '%1' is not in UTM zone %2%3").arg(mgrs.c_str()).arg(zone).arg(bandText);
 
+    const osg::Vec3d gdc = gccOf(latitude, longitude, number("gdcElevationTextBox"));
     const osg::Vec3d ground = gccOf(latitude, longitude, 0.0);
-    const osg::Vec3d dms = gccOf(dmsAngle(shown, "lat"), dmsAngle(shown, "lon"), number(shown, "elevDmsText"));
     const struct
     {
         const char* name;
         osg::Vec3d expected, actual;
         bool grid;
     } forms[] = {
-        {"deg:min:sec", gdc, dms, false},
+        {"deg:min:sec", gdc, gccOf(dmsAngle("lat"), dmsAngle("lon"), number("elevDmsText")), false},
         {"geocentric", gdc, gccOf(fromGcc[0], fromGcc[1], fromGcc[2]), false},
         {"terrain-local", gdc, {localGcc[0], localGcc[1], localGcc[2]}, false},
-        {"UTM", ground,
-         gridPlace(zone, band, number(shown, "utmEastingTextBox"), number(shown, "utmNorthingTextBox")), true},
+        {"UTM", ground, gridPlace(zone, band, number("utmEastingTextBox"), number("utmNorthingTextBox")), true},
         {"MGRS", ground, gridPlace(mgrsZone, band, easting, northing), true},
     };
     double scale = std::max({std::fabs(local[0]), std::fabs(local[1]), std::fabs(local[2])});
