@@ -29,8 +29,7 @@ bool isPlace(double latitude, double longitude)
 // reference, as the same 1 m cell.
 void checkGrid(unsigned int zone, char band, double easting, double northing, unsigned int precision, bool read)
 {
-    double latitude = 0.0;
-    double longitude = 0.0;
+    double latitude = 0.0, longitude = 0.0;
     CoordConverter::convertUtmToGdc(zone, band, easting, northing, latitude, longitude);
     FUZZ_CHECK(std::isnan(latitude) == std::isnan(longitude), "%.17g %.17g", latitude, longitude);
     FUZZ_CHECK(std::isnan(latitude) || isPlace(latitude, longitude), "%u %c %.17g %.17g", zone, band, easting,
@@ -40,8 +39,7 @@ void checkGrid(unsigned int zone, char band, double easting, double northing, un
     if (mgrs.empty())
         return;
     unsigned int zoneOut = zone;
-    double eastingOut = 0.0;
-    double northingOut = 0.0;
+    double eastingOut = 0.0, northingOut = 0.0;
     std::string error;
     FUZZ_CHECK(CoordConverter::convertMgrsToUtm(zone, band, mgrs, zoneOut, eastingOut, northingOut, error),
                "'%s' from %u %c %.17g %.17g does not read: %s", mgrs.c_str(), zone, band, easting, northing,
@@ -66,9 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const double b = input.number();
     const double c = input.number();
 
-    double latitude = 0.0;
-    double longitude = 0.0;
-    double height = 0.0;
+    double latitude = 0.0, longitude = 0.0, height = 0.0;
     CoordConverter::convertGccToGdc(a, b, c, latitude, longitude, height);
     if (!std::isnan(latitude))
         FUZZ_CHECK(isPlace(latitude, longitude) && std::isfinite(height), "%.17g %.17g %.17g", a, b, c);
@@ -76,8 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // (a, b) as latitude and longitude: UTM/UPS and back to the same place.
     unsigned int gridZone = 99;
     char gridBand = '?';
-    double easting = 0.0;
-    double northing = 0.0;
+    double easting = 0.0, northing = 0.0;
     CoordConverter::convertGdcToUtm(a, b, gridZone, gridBand, easting, northing);
     if (gridBand == '\0') {
         FUZZ_CHECK(gridZone == 0 && std::isnan(easting) && std::isnan(northing), "%.17g %.17g", a, b);

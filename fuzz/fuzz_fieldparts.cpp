@@ -37,8 +37,7 @@ void checkFormat(double value)
     if (!std::isfinite(value))
         return;
     const QString text = formatDouble(value);
-    FUZZ_CHECK(!text.contains(QLatin1String("nan"), Qt::CaseInsensitive) &&
-                   !text.contains(QLatin1String("inf"), Qt::CaseInsensitive),
+    FUZZ_CHECK(!text.contains("nan", Qt::CaseInsensitive) && !text.contains("inf", Qt::CaseInsensitive),
                "%.17g shown as '%s'", value, qPrintable(text));
     const double back = textToDouble(text);
     // Rounding to 8 significant digits moves a value by at most half a unit
@@ -68,9 +67,7 @@ void checkSplitJoin(double value)
 
 void checkUtm(const UtmTexts& texts)
 {
-    UtmLocation utm;
-    utm.zone = 99;
-    utm.band = '?';
+    UtmLocation utm{99, '?'};
     const QString problem = validateUtmTexts(texts, utm);
     if (!problem.isEmpty()) {
         FUZZ_CHECK(problem == QLatin1String("There is a blank field") ||
@@ -103,20 +100,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         position += available;
         return text;
     };
-    UtmTexts texts;
-    texts.zone = nextText();
-    texts.band = nextText();
-    texts.easting = nextText();
-    texts.northing = nextText();
-    checkUtm(texts);
+    // Braces read the four texts in order: zone, band, easting, northing.
+    checkUtm(UtmTexts{nextText(), nextText(), nextText(), nextText()});
 
     const std::string rest(reinterpret_cast<const char*>(data) + position, reinterpret_cast<const char*>(data) + size);
     const char band = mgrsBandLetter(rest);
     FUZZ_CHECK(band == '\0' || (std::isupper(static_cast<unsigned char>(band)) &&
                                 rest.find_first_of(std::string{band, char(std::tolower(band))}) != std::string::npos),
                "'%s' gives band '%c'", rest.c_str(), band);
-    const QString typed = QString::fromStdString(rest);
-    const double number = textToDouble(typed);
+    const double number = textToDouble(QString::fromStdString(rest));
     FUZZ_CHECK(std::isfinite(number), "'%s' reads as %.17g", rest.c_str(), number);
     checkFormat(number);
     return 0;

@@ -1,14 +1,11 @@
 // The whole compass panel in the display-free test host, shown as a dialog
-// over the 3D view and driven by user actions: typing into a field and
-// finishing with Return or a focus change, the six buttons, frames, camera
-// turns, mouse moves and presses (over terrain, sky and dialog), Escape, the
-// DMS check box and the status bar's coordinate-system choice. After every
-// action no field or status text shows "nan" or "inf" (unless typed there),
-// and while the panel claims one place (after an accepted edit, a sync, a
-// pick, a follow-mode frame) its six forms describe that place within the
-// precision they show, and an edited form still holds what was typed.
-// Input: action bytes, each followed by its arguments (see runAction).
-
+// over the 3D view and driven by user actions (typing finished by Return or a
+// focus change, buttons, frames, camera turns, mouse moves and presses over
+// terrain, sky and dialog, Escape, the DMS box, the status system). After
+// every action no text shows "nan" or "inf" (unless typed there); while the
+// panel claims one place (after an accepted edit, a sync, a pick, a
+// follow-mode frame) its six forms name it, and an edited form keeps what
+// was typed. Input: action bytes, each followed by its arguments (runAction).
 #include "FuzzCheck.h"
 #include "GridTerrain.h"
 #include "LoadedCompassPlugin.h"
@@ -98,7 +95,12 @@ public:
     {
         switch (in.byte() % 11) {
         case 0: typeInto(in); break;
-        case 1: clickButton(in.byte() % std::size(buttons)); break;
+        case 1: {
+            const std::size_t index = in.byte() % std::size(buttons);
+            plugin.button(buttons[index])->click();
+            placeShownIf(index == 1 || index == 2); // warp to start, sync
+            break;
+        }
         case 2:
             for (int n = in.byte() % 4; n >= 0; --n) {
                 plugin.frame();
@@ -106,7 +108,11 @@ public:
             }
             break;
         case 3: turnCamera(in); break;
-        case 4: moveMouse(in.word(), in.word()); break;
+        case 4: {
+            QMouseEvent move = mouseEvent(QEvent::MouseMove, in.word(), in.word());
+            plugin.mouse()->handleMouseMove(&move, &host.scene());
+            break;
+        }
         case 5: pressMouse(in); break;
         case 6: QTest::keyClick(in.byte() % 2 ? plugin.panel() : host.view().viewport(), Qt::Key_Escape); break;
         case 7: plugin.button("dmsCheckBox")->click(); break;
@@ -118,12 +124,10 @@ public:
     }
 
 private:
-    QLabel* label(const char* name) const { return plugin.find<QLabel>(name); }
-
     // Sync, warp to start, a pick and a follow-mode frame rewrite every form, unless the place has none.
     void placeShownIf(bool rewritten)
     {
-        if (rewritten && label("locationStatus")->text().isEmpty())
+        if (rewritten && plugin.find<QLabel>("locationStatus")->text().isEmpty())
             onePlace = true, typedBand = false;
     }
 
@@ -162,7 +166,7 @@ private:
         // was typed.
         const QString form = formOf(name);
         const char* status = form == "mgrs" ? "mgrsStatus" : form == "utm" ? "utmStatus" : "locationStatus";
-        onePlace = label(status)->text().isEmpty();
+        onePlace = plugin.find<QLabel>(status)->text().isEmpty();
         if (!onePlace)
             return;
         typedBand = form == "utm";
@@ -173,11 +177,6 @@ private:
                        qPrintable(after[it.key()]));
     }
 
-    void clickButton(std::size_t index)
-    {
-        plugin.button(buttons[index])->click();
-        placeShownIf(index == 1 || index == 2); // warp to start, sync
-    }
 
     // Heading and pitch bytes, and a step along the new view direction.
     void turnCamera(FuzzInput& in)
@@ -202,11 +201,6 @@ private:
         return QMouseEvent(type, at, pressed, pressed, Qt::NoModifier);
     }
 
-    void moveMouse(int x, int y)
-    {
-        QMouseEvent move = mouseEvent(QEvent::MouseMove, x, y);
-        plugin.mouse()->handleMouseMove(&move, &host.scene());
-    }
 
     // What the host found under the press: the sky, a point near the
     // terrain, or any three numbers; then the press position.
@@ -237,7 +231,7 @@ private:
         for (auto it = shown.cbegin(); it != shown.cend(); ++it)
             all += it.key() + '=' + it.value() + ' ';
         shown["statusText"] = statusText->text();
-        shown["orientationLabel"] = label("orientationLabel")->text();
+        shown["orientationLabel"] = plugin.find<QLabel>("orientationLabel")->text();
         // Band N and square AN spell "NAN" in a sound reference, which is read whole below instead.
         for (auto it = shown.cbegin(); it != shown.cend(); ++it)
             FUZZ_CHECK(it.key() == "mgrsTextBox" || typed.value(it.key(), "\n") == it.value() ||
