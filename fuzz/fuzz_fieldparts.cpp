@@ -1,14 +1,15 @@
-// The panel's UTM check and MGRS band letter with any texts, and the
-// deg:min:sec split and join with any angle a panel shows: the check
-// accepts only a position it can convert and otherwise leaves the position
-// alone with one of its messages; the band letter is an upper-case letter of
-// the reference or none; an angle split into degrees, minutes 0..59 and
-// seconds [0, 60) and joined again from the texts comes back within the
-// seconds' single precision.
+// The panel's number texts, UTM check, MGRS band letter and deg:min:sec
+// split and join with any input: any text reads as a finite number, and a
+// finite number's text never says "nan" or "inf" and reads back within the
+// 8 significant digits it shows; the UTM check accepts only a position it can
+// convert and otherwise leaves the position alone with one of its messages;
+// the band letter is an upper-case letter of the reference or none; an angle
+// split into degrees, minutes 0..59 and seconds [0, 60) and joined again
+// from the texts comes back within the seconds' single precision.
 //
 // Input: a raw double (8 bytes), then four texts for zone, band, easting
-// and northing, each a length byte and UTF-8 bytes; the rest is the MGRS
-// reference.
+// and northing, each a length byte and UTF-8 bytes; the rest is both a typed
+// number and an MGRS reference.
 
 #include "FuzzCheck.h"
 
@@ -21,9 +22,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <cstddef>
-#include <cstdint>
-#include <cstring>
+#include <limits>
 #include <string>
 
 using namespace velmora::plugin::compass_widget;
@@ -32,6 +31,21 @@ namespace {
 
 // Latitudes and longitudes reach the deg:min:sec fields within these degrees.
 constexpr double largestShownAngle = 360.0;
+
+void checkFormat(double value)
+{
+    if (!std::isfinite(value))
+        return;
+    const QString text = formatDouble(value);
+    FUZZ_CHECK(!text.contains("nan", Qt::CaseInsensitive) && !text.contains("inf", Qt::CaseInsensitive),
+               "%.17g shown as '%s'", value, qPrintable(text));
+    const double back = textToDouble(text);
+    // Rounding to 8 significant digits moves a value by at most half a unit
+    // of the 8th digit, 5e-8 of it; subnormals add their own spacing.
+    const double tolerance = 5e-8 * std::fabs(value) + std::numeric_limits<double>::denorm_min();
+    FUZZ_CHECK(std::fabs(back - value) <= tolerance, "%.17g shown as '%s' reads back as %.17g", value,
+               qPrintable(text), back);
+}
 
 void checkSplitJoin(double value)
 {
@@ -53,9 +67,7 @@ void checkSplitJoin(double value)
 
 void checkUtm(const UtmTexts& texts)
 {
-    UtmLocation utm;
-    utm.zone = 99;
-    utm.band = '?';
+    UtmLocation utm{99, '?'};
     const QString problem = validateUtmTexts(texts, utm);
     if (!problem.isEmpty()) {
         FUZZ_CHECK(problem == QLatin1String("There is a blank field") ||
@@ -71,29 +83,16 @@ void checkUtm(const UtmTexts& texts)
                "accepted zone %u band %c easting %g northing %g", utm.zone, utm.band, utm.easting, utm.northing);
 }
 
-void checkBand(const std::string& reference)
-{
-    const char band = mgrsBandLetter(reference);
-    if (band == '\0')
-        return;
-    FUZZ_CHECK(std::isupper(static_cast<unsigned char>(band)) &&
-                   reference.find_first_of(std::string{band, static_cast<char>(std::tolower(band))}) !=
-                       std::string::npos,
-               "'%s' gives band '%c'", reference.c_str(), band);
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    std::size_t position = 0;
-    double angle = 0.0;
-    if (size >= sizeof angle) {
-        std::memcpy(&angle, data, sizeof angle);
-        position = sizeof angle;
-    }
+    FuzzInput input(data, size);
+    const double angle = input.number();
     checkSplitJoin(angle);
+    checkFormat(angle);
 
+    std::size_t position = std::min(size, sizeof angle);
     auto nextText = [&] {
         const std::size_t length = position < size ? data[position++] % 16 : 0;
         const std::size_t available = std::min(length, size - position);
@@ -101,13 +100,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         position += available;
         return text;
     };
-    UtmTexts texts;
-    texts.zone = nextText();
-    texts.band = nextText();
-    texts.easting = nextText();
-    texts.northing = nextText();
-    checkUtm(texts);
+    // Braces read the four texts in order: zone, band, easting, northing.
+    checkUtm(UtmTexts{nextText(), nextText(), nextText(), nextText()});
 
-    checkBand(std::string(reinterpret_cast<const char*>(data + position), size - position));
+    const std::string rest(reinterpret_cast<const char*>(data) + position, reinterpret_cast<const char*>(data) + size);
+    const char band = mgrsBandLetter(rest);
+    FUZZ_CHECK(band == '\0' || (std::isupper(static_cast<unsigned char>(band)) &&
+                                rest.find_first_of(std::string{band, char(std::tolower(band))}) != std::string::npos),
+               "'%s' gives band '%c'", rest.c_str(), band);
+    const double number = textToDouble(QString::fromStdString(rest));
+    FUZZ_CHECK(std::isfinite(number), "'%s' reads as %.17g", rest.c_str(), number);
+    checkFormat(number);
     return 0;
 }
