@@ -36,12 +36,10 @@ public:
     std::vector<WarpCall> warpCalls;
 };
 
-// Everything a plugin needs from its host, without a display: the
-// application with viewer, camera, a window of known size and a scene root;
-// a main window with a status bar; a 3D view whose graphics scene holds the
-// GUI dialogs; the terrain georeferenced at a known place. Image and icon
-// directories are the build tree's own. Construct one per test function (or
-// per test case); it unregisters itself when destroyed.
+// Everything a plugin needs from its host, without a display: the application with viewer, camera, a window of
+// known size and a scene root; a main window with a status bar; a 3D view whose graphics scene holds the GUI
+// dialogs; the terrain georeferenced at a known place. Image and icon directories are the build tree's own.
+// Construct one per test function (or per test case); it unregisters itself when destroyed.
 class TestHost
 {
 public:
@@ -60,8 +58,7 @@ public:
     void setStartPosition(const osg::Vec3d& eye);
     // What the next handleMouseClick will see under the mouse.
     void setTerrainPointUnderMouse(const osg::Vec3d& point);
-    // Shows panel as a dialog over the 3D view, its top-left corner at
-    // (x, y) in view coordinates, as the viewer does.
+    // Shows panel as a dialog over the 3D view, its top-left corner at (x, y) in view coordinates, as the viewer does.
     QGraphicsProxyWidget* showAsDialog(QWidget* panel, int x, int y);
 
 private:
