@@ -45,6 +45,12 @@ namespace velmora::plugin::compass_widget {
 
 namespace {
 
+osg::Vec3d terrainOrigin()
+{
+    const osg::ref_ptr<terrain::TerrainManager> terrain = terrain::TerrainManager::instance();
+    return {terrain->getOriginLatitude(), terrain->getOriginLongitude(), terrain->getOriginHeight()};
+}
+
 // The configured icon directory ends with its own separator.
 QIcon pluginIcon()
 {
@@ -173,6 +179,7 @@ void CompassWidgetPlugin::initialize()
 
     // The panel's first content is the start location, exactly as "Warp to Start Location" shows it.
     on_warpToStartButton_clicked();
+    shownTerrainOrigin = terrainOrigin();
 }
 
 void CompassWidgetPlugin::handleMouseMove(QMouseEvent* event, QGraphicsScene* scene)
@@ -234,6 +241,12 @@ void CompassWidgetPlugin::frameUpdate()
 
     if (syncing)
         on_syncButton_clicked();
+    // Another terrain brings another local frame, in which the local form's numbers name another place: the
+    // panel starts again where the host put the camera, at the new terrain's start.
+    if (terrainOrigin() != shownTerrainOrigin) {
+        shownTerrainOrigin = terrainOrigin();
+        showLocalLocation(app->getStartPosition());
+    }
 
     // Exact compare: any change of the view, however small, may change the printed position.
     // Without a status bar there is no text to refresh.

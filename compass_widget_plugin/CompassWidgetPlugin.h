@@ -200,6 +200,8 @@ private:
     unsigned int lastUtmZone = 0;
     char lastUtmBand = ' ';
     osg::Matrixd lastViewMatrix; // identity until the first status refresh
+    // The terrain origin (latitude, longitude, height) the local form was filled in.
+    osg::Vec3d shownTerrainOrigin;
     bool mouseMoved = false;
     int mouseX = noCursor;
     int mouseY = noCursor;

@@ -113,6 +113,12 @@ private slots:
                 locked += widget->isEnabled() ? 0 : 1;
             QCOMPARE(locked, following ? 21 : 0);
         }
+        // On another terrain the local numbers would name another place: the next frame shows its start.
+        plugin->frame();
+        QCOMPARE(plugin->localTexts(), (QStringList{"100.12346", "0", "50"}));
+        velmora::terrain::TerrainManager::instance()->setOrigin(46.85, -121.76, 1500.0);
+        plugin->frame();
+        QCOMPARE(plugin->localTexts(), (QStringList{"-5.5", "7", "1500"}));
     }
 
     void pick_data()
