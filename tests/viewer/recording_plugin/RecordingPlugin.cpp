@@ -42,7 +42,6 @@ public:
     void handleMouseMove(QMouseEvent* event, QGraphicsScene*) override
     {
         count("handleMouseMove");
-        setProperty("lastMove", event->pos());
         // Asked where a plugin asks it: is the pointer over one of the host's dialogs?
         setProperty("moveOverDialog", isMouseWithinGuiDialog(event->x(), event->y(), nullptr));
     }
