@@ -1,9 +1,7 @@
 #include "DevicePixelMapping.h"
 #include "GridSampling.h"
-#include "PluginMetadata.h"
 #include "ViewerOptions.h"
 
-#include <QJsonObject>
 #include <QLocale>
 #include <QTest>
 
@@ -66,24 +64,6 @@ private slots:
         QTEST(options.viewSize, "size");
         QTEST(options.screenshotPath, "screenshot");
         QTEST(options.frames, "frames");
-    }
-
-    void pluginMetadata_data()
-    {
-        QTest::addColumn<QJsonObject>("metaData");
-        QTest::addColumn<bool>("accepted");
-        QTest::newRow("velmora plugin") << QJsonObject{{"IID", "org.velmora.WidgetPlugin/1.0"}} << true;
-        // A prefix is not enough: the version belongs to the interface.
-        QTest::newRow("other version") << QJsonObject{{"IID", "org.velmora.WidgetPlugin/2.0"}} << false;
-        QTest::newRow("no Qt plugin") << QJsonObject{} << false;
-    }
-    void pluginMetadata()
-    {
-        QFETCH(QJsonObject, metaData);
-        QFETCH(bool, accepted);
-        const PluginMetadata metadata(metaData);
-        QCOMPARE(metadata.isWidgetPlugin(), accepted);
-        QCOMPARE(metadata.rejectionReason().isEmpty(), accepted);
     }
 
     void devicePixels_data()

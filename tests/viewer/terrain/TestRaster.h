@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QRect>
+#include <QSize>
 #include <QString>
 
 #include <gdal_priv.h>
@@ -27,10 +28,8 @@ inline std::array<double, 6> geoTransform(int epsg)
 
 struct Raster
 {
-    explicit Raster(int epsg_ = 4326, int columns_ = 5, int rows_ = 4) : epsg(epsg_), columns(columns_), rows(rows_) {}
-    int epsg;
-    int columns;
-    int rows;
+    int epsg = 4326;
+    QSize size{5, 4}; // columns and rows
     bool georeferenced = true; // false: neither a geotransform nor a spatial reference
     QByteArray crs;            // empty: the EPSG code; "none": no spatial reference written
     QRect hole;                // pixels written as nodata, else each has its known height
@@ -43,7 +42,7 @@ constexpr float nodataValue = -32768.0f;
 inline bool writeGeoTiff(const QString& path, const Raster& raster)
 {
     GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("GTiff");
-    GDALDataset* dataset = driver ? driver->Create(QFile::encodeName(path).constData(), raster.columns, raster.rows,
+    GDALDataset* dataset = driver ? driver->Create(QFile::encodeName(path).constData(), raster.size.width(), raster.size.height(),
                                                    1, GDT_Float32, nullptr)
                                   : nullptr;
     if (!dataset)
@@ -57,14 +56,15 @@ inline bool writeGeoTiff(const QString& path, const Raster& raster)
     if (raster.georeferenced && raster.crs != "none")
         dataset->SetSpatialRef(&reference);
     std::vector<float> values;
-    for (int row = 0; row < raster.rows; ++row)
-        for (int column = 0; column < raster.columns; ++column)
+    for (int row = 0; row < raster.size.height(); ++row)
+        for (int column = 0; column < raster.size.width(); ++column)
             values.push_back(raster.hole.contains(column, row) ? nodataValue : float(knownHeight(column, row)));
     GDALRasterBand* band = dataset->GetRasterBand(1);
     if (!raster.hole.isEmpty())
         band->SetNoDataValue(nodataValue);
-    const CPLErr written = band->RasterIO(GF_Write, 0, 0, raster.columns, raster.rows, values.data(),
-                                          raster.columns, raster.rows, GDT_Float32, 0, 0, nullptr);
+    const QSize& size = raster.size;
+    const CPLErr written = band->RasterIO(GF_Write, 0, 0, size.width(), size.height(), values.data(), size.width(),
+                                          size.height(), GDT_Float32, 0, 0, nullptr);
     GDALClose(GDALDataset::ToHandle(dataset));
     return written == CE_None;
 }

@@ -10,7 +10,7 @@
 #include <GeographicLib/UTMUPS.hpp>
 
 #include <osg/Geode>
-#include <osg/KdTree>
+#include <osg/Geometry>
 #include <osgUtil/IntersectionVisitor>
 #include <osgUtil/LineSegmentIntersector>
 
@@ -24,19 +24,7 @@ namespace {
 // The mesh holds floats a few kilometres from the origin, good to about a millimetre.
 constexpr double metreTolerance = 0.01;
 // The rasters' default size: its centre pixel is (2, 2).
-const QSize small(5, 4);
-
-// Height of the terrain surface under a local (x, y), as the viewer's picking
-// finds it: a vertical segment through the mesh. NaN where it misses.
-double surfaceHeight(osg::Node* node, double x, double y)
-{
-    osg::ref_ptr<osgUtil::LineSegmentIntersector> intersector =
-        new osgUtil::LineSegmentIntersector(osg::Vec3d(x, y, 20000.0), osg::Vec3d(x, y, -20000.0));
-    osgUtil::IntersectionVisitor visitor(intersector.get());
-    node->accept(visitor);
-    return intersector->containsIntersections() ? intersector->getFirstIntersection().getWorldIntersectPoint().z()
-                                                : std::nan("");
-}
+const QSize small = Raster{}.size;
 
 // WGS84 latitude and longitude of a pixel centre, worked out independently
 // of the library: the geotransform by hand, UTM through GeographicLib (the
@@ -51,8 +39,9 @@ std::pair<double, double> pixelLatLon(int epsg, int column, int row)
     return {latitude, longitude};
 }
 
-// How far the surface lies above where a pixel's centre at the given elevation should be; NaN where
-// picking misses the mesh. The probe is nudged a centimetre towards the origin so an edge vertex is not missed.
+// How far the surface lies above where a pixel's centre at the given elevation should be, found as the
+// viewer's picking finds it: a vertical segment through the mesh, NaN where it misses. The segment is
+// nudged a centimetre towards the origin so an edge vertex is not missed.
 double surfaceOffsetAtPixel(osg::Node* node, int epsg, int column, int row, double elevation)
 {
     const auto [latitude, longitude] = pixelLatLon(epsg, column, row);
@@ -60,7 +49,14 @@ double surfaceOffsetAtPixel(osg::Node* node, int epsg, int column, int row, doub
     TerrainManager::instance()->convertGdcToTerrainLocal(gmtl::Vec<double, 3>(latitude, longitude, elevation),
                                                          expected);
     const double nudge = 1.0 - 0.01 / std::max(std::hypot(expected[0], expected[1], expected[2]), 1.0);
-    return surfaceHeight(node, expected[0] * nudge, expected[1] * nudge) - expected[2];
+    const double x = expected[0] * nudge, y = expected[1] * nudge;
+    osg::ref_ptr<osgUtil::LineSegmentIntersector> intersector =
+        new osgUtil::LineSegmentIntersector(osg::Vec3d(x, y, 20000.0), osg::Vec3d(x, y, -20000.0));
+    osgUtil::IntersectionVisitor visitor(intersector.get());
+    node->accept(visitor);
+    return intersector->containsIntersections()
+               ? intersector->getFirstIntersection().getWorldIntersectPoint().z() - expected[2]
+               : std::nan("");
 }
 
 } // namespace
@@ -117,16 +113,12 @@ private slots:
         QFETCH(QPoint, pixel);
         QFETCH(QRect, hole);
         QFETCH(double, elevation);
-        Raster raster(epsg, size.width(), size.height());
-        raster.hole = hole;
-        QVERIFY(writeGeoTiff(path(), raster));
+        QVERIFY(writeGeoTiff(path(), Raster{epsg, size, true, {}, hole}));
         QString error;
         QFETCH(int, maxVerticesPerSide);
         const auto terrain = velmora::viewer::loadDemTerrain(path(), error, maxVerticesPerSide);
         QVERIFY2(terrain && !terrain->synthetic, qPrintable(error));
-        // Picking on large terrain relies on the KdTree being there.
         const osg::Geometry* geometry = terrain->node->asGeode()->getDrawable(0)->asGeometry();
-        QVERIFY(dynamic_cast<const osg::KdTree*>(geometry->getShape()));
         QVERIFY(geometry->getVertexArray()->getNumElements() <= unsigned(maxVerticesPerSide * maxVerticesPerSide));
         // Unthinned, the origin is the centre pixel at its height; 1e-7 degrees is about a centimetre.
         const osg::ref_ptr<TerrainManager> manager = TerrainManager::instance();
@@ -157,11 +149,11 @@ private slots:
     {
         QFETCH(QString, kind);
         QFETCH(QString, reason);
-        Raster raster(4326, kind == "onepixel" ? 1 : 5, kind == "onepixel" ? 1 : 4);
-        raster.georeferenced = kind != "nogeotransform";
+        Raster raster{4326, kind == "onepixel" ? QSize(1, 1) : small, kind != "nogeotransform", {}, {}};
         raster.crs = kind == "nocrs" ? "none" : "";
         if (kind == "sitegrid")
-            raster.crs = R"(LOCAL_CS["site grid",LOCAL_DATUM["site",0],UNIT["metre",1],AXIS["E",EAST],AXIS["N",NORTH]])";
+            raster.crs = R"(LOCAL_CS["site grid",LOCAL_DATUM["site",0],UNIT["metre",1],)"
+                         R"(AXIS["E",EAST],AXIS["N",NORTH]])";
         raster.hole = kind == "allnodata" ? QRect(0, 0, 5, 4) : QRect();
         QVERIFY(writeGeoTiff(path(), raster));
         // A refused file must leave the current terrain's georeference alone.
@@ -170,8 +162,9 @@ private slots:
         QString error;
         QVERIFY(!velmora::viewer::loadDemTerrain(path(), error));
         QVERIFY2(error.contains(reason, Qt::CaseInsensitive), qPrintable(error));
-        QCOMPARE(QVector<double>({manager->getOriginLatitude(), manager->getOriginLongitude(), manager->getOriginHeight()}),
-                 QVector<double>({10.0, 20.0, 30.0}));
+        const QVector<double> origin{manager->getOriginLatitude(), manager->getOriginLongitude(),
+                                     manager->getOriginHeight()};
+        QCOMPARE(origin, QVector<double>({10.0, 20.0, 30.0}));
     }
 
 private:
