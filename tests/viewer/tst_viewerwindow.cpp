@@ -89,7 +89,6 @@ private slots:
 
     void roseTurnsWithTheCamera()
     {
-        QVERIFY2(std::abs(arrowDirection()) < 3.0, "a red arrow in the lower-left corner points up, to north");
         drag(Qt::LeftButton, Qt::NoModifier, QPoint(500, 500), QPoint(300, 500));
         // The rose turns counterclockwise by the heading, so the way the camera faces is at its top.
         const double heading = panel->findChild<QLabel*>("orientationLabel")->text().section(": ", 1).toDouble();
