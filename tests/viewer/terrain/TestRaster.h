@@ -41,28 +41,27 @@ constexpr float nodataValue = -32768.0f;
 // Writes raster as a one-band GeoTIFF at path (after GDALAllRegister); false when GDAL cannot.
 inline bool writeGeoTiff(const QString& path, const Raster& raster)
 {
+    const QSize& size = raster.size;
     GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("GTiff");
-    GDALDataset* dataset = driver ? driver->Create(QFile::encodeName(path).constData(), raster.size.width(), raster.size.height(),
+    GDALDataset* dataset = driver ? driver->Create(QFile::encodeName(path).constData(), size.width(), size.height(),
                                                    1, GDT_Float32, nullptr)
                                   : nullptr;
     if (!dataset)
         return false;
-    std::array<double, 6> transform = geoTransform(raster.epsg);
     OGRSpatialReference reference;
     reference.SetFromUserInput(raster.crs.isEmpty() ? qPrintable(QStringLiteral("EPSG:%1").arg(raster.epsg))
                                                     : raster.crs.constData());
     if (raster.georeferenced)
-        dataset->SetGeoTransform(transform.data());
+        dataset->SetGeoTransform(geoTransform(raster.epsg).data());
     if (raster.georeferenced && raster.crs != "none")
         dataset->SetSpatialRef(&reference);
     std::vector<float> values;
-    for (int row = 0; row < raster.size.height(); ++row)
-        for (int column = 0; column < raster.size.width(); ++column)
+    for (int row = 0; row < size.height(); ++row)
+        for (int column = 0; column < size.width(); ++column)
             values.push_back(raster.hole.contains(column, row) ? nodataValue : float(knownHeight(column, row)));
     GDALRasterBand* band = dataset->GetRasterBand(1);
     if (!raster.hole.isEmpty())
         band->SetNoDataValue(nodataValue);
-    const QSize& size = raster.size;
     const CPLErr written = band->RasterIO(GF_Write, 0, 0, size.width(), size.height(), values.data(), size.width(),
                                           size.height(), GDT_Float32, 0, 0, nullptr);
     GDALClose(GDALDataset::ToHandle(dataset));
