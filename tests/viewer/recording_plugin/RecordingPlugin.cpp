@@ -4,7 +4,6 @@
 #include <velmora/widget/plugin/WidgetPlugin.h>
 
 #include <QLabel>
-#include <QMap>
 #include <QMouseEvent>
 #include <QVBoxLayout>
 #include <QVariantList>
@@ -18,8 +17,8 @@ Q_DECLARE_INTERFACE(velmora::application::plugin::FrameUpdatePlugin,
 
 namespace velmora::testing {
 
-// A plugin that only counts what the host calls on it, so tests can check the
-// host's side of the contract through Qt's meta-object system alone.
+// A plugin that only records what the host calls on it, so tests can check the
+// host's side of the contract without linking to the plugin.
 class RecordingPlugin : public QObject,
                         public widget::plugin::WidgetPlugin,
                         public application::plugin::MouseHandlerPlugin,
@@ -35,42 +34,40 @@ public:
     {
         auto* layout = new QVBoxLayout(panelWidget);
         layout->addWidget(new QLabel(QStringLiteral("Recording host calls")));
-        // Magenta, easy to find in a screenshot.
-        panelWidget->setAutoFillBackground(true);
-        QPalette palette = panelWidget->palette();
-        palette.setColor(QPalette::Window, Qt::magenta);
-        panelWidget->setPalette(palette);
+        layout->itemAt(0)->widget()->installEventFilter(this);
         panelWidget->setFixedSize(220, 120);
     }
 
-    void initialize() override { ++calls["initialize"]; }
+    void initialize() override { count("initialize"); }
     void handleMouseMove(QMouseEvent* event, QGraphicsScene*) override
     {
-        ++calls["handleMouseMove"];
-        lastMove = event->pos();
+        count("handleMouseMove");
+        // Asked where a plugin asks it: is the pointer over one of the host's dialogs?
+        setProperty("moveOverDialog", isMouseWithinGuiDialog(event->x(), event->y(), nullptr));
     }
     void handleMouseClick(QMouseEvent*, QGraphicsScene*) override
     {
-        ++calls["handleMouseClick"];
+        count("handleMouseClick");
+        // The application's terrain point under the mouse as seen inside the click handler (NaN for none).
         const osg::Vec3d point = application::Application::instance()->getTerrainPointUnderMouse();
-        clickTerrainPoint = {point.x(), point.y(), point.z()};
+        setProperty("clickPoint", QVariantList{point.x(), point.y(), point.z()});
     }
     void handleMouseEnter() override {}
     void handleMouseLeave() override {}
-    void frameUpdate() override { ++calls["frameUpdate"]; }
-    void frameRendered() override { ++calls["frameRendered"]; }
+    void frameUpdate() override { count("frameUpdate"); }
+    void frameRendered() override { count("frameRendered"); }
 
-    Q_INVOKABLE int callCount(const QString& call) const { return calls.value(call, 0); }
-    Q_INVOKABLE QPoint lastMovePosition() const { return lastMove; }
-    // The application's terrain point under the mouse as seen inside the last handleMouseClick (NaN for none).
-    Q_INVOKABLE QVariantList terrainPointAtLastClick() const { return clickTerrainPoint; }
-    // Asks the host whether (x, y) lies over any of its GUI dialogs.
-    Q_INVOKABLE bool mouseWithinGuiDialog(int x, int y) const { return isMouseWithinGuiDialog(x, y, nullptr); }
+    // Counts double-clicks that reach the panel's label as double-clicks.
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::MouseButtonDblClick)
+            count("labelDoubleClicked");
+        return false;
+    }
 
 private:
-    QMap<QString, int> calls;
-    QPoint lastMove;
-    QVariantList clickTerrainPoint;
+    // Each call is counted in a dynamic property of its name, read by tests through Qt's meta-object system.
+    void count(const char* call) { setProperty(call, property(call).toInt() + 1); }
 };
 
 } // namespace velmora::testing

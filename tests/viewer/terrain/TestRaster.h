@@ -2,13 +2,14 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QRect>
+#include <QSize>
 #include <QString>
 
 #include <gdal_priv.h>
 #include <ogr_spatialref.h>
 
 #include <array>
-#include <optional>
 #include <vector>
 
 namespace velmora::testing {
@@ -16,60 +17,53 @@ namespace velmora::testing {
 // Small GeoTIFFs with known heights, for the tests of DEM loading.
 
 // Known heights, distinct per pixel so a mix-up of rows and columns shows.
-inline double knownHeight(int column, int row)
-{
-    return 1000.0 + 100.0 * column + 7.0 * row;
-}
+inline double knownHeight(int column, int row) { return 1000.0 + 100.0 * column + 7.0 * row; }
 
-// Near Mount Rainier, in two CRSs: pixels of 0.01 degree, and 30 m UTM
-// zone 10 north pixels.
-inline const std::array<double, 6> geographicTransform{-121.80, 0.01, 0.0, 46.90, 0.0, -0.01};
-inline const std::array<double, 6> utmTransform{594000.0, 30.0, 0.0, 5190000.0, 0.0, -30.0};
+// Near Mount Rainier: pixels of 0.01 degree in WGS84 (EPSG 4326), or of 30 m in UTM zone 10 north (32610).
+inline std::array<double, 6> geoTransform(int epsg)
+{
+    return epsg == 4326 ? std::array{-121.80, 0.01, 0.0, 46.90, 0.0, -0.01}
+                        : std::array{594000.0, 30.0, 0.0, 5190000.0, 0.0, -30.0};
+}
 
 struct Raster
 {
-    explicit Raster(int epsg_ = 4326, int columns_ = 5, int rows_ = 4) : epsg(epsg_), columns(columns_), rows(rows_) {}
-    int epsg; // also picks the geotransform above
-    int columns;
-    int rows;
-    bool geoTransform = true;
-    QByteArray crs; // empty: the EPSG code; "none": no spatial reference written
-    std::vector<float> values; // empty: the known heights
-    std::optional<double> nodata;
+    int epsg = 4326;
+    QSize size{5, 4}; // columns and rows
+    bool georeferenced = true; // false: neither a geotransform nor a spatial reference
+    QByteArray crs;            // empty: the EPSG code; "none": no spatial reference written
+    QRect hole;                // pixels written as nodata, else each has its known height
 };
 
+// The nodata value written into holes.
+constexpr float nodataValue = -32768.0f;
+
 // Writes raster as a one-band GeoTIFF at path (after GDALAllRegister); false when GDAL cannot.
-inline bool writeGeoTiff(const QString& path, Raster raster)
+inline bool writeGeoTiff(const QString& path, const Raster& raster)
 {
+    const QSize& size = raster.size;
     GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("GTiff");
-    GDALDataset* dataset = driver ? driver->Create(QFile::encodeName(path).constData(), raster.columns, raster.rows,
+    GDALDataset* dataset = driver ? driver->Create(QFile::encodeName(path).constData(), size.width(), size.height(),
                                                    1, GDT_Float32, nullptr)
                                   : nullptr;
-    if (!dataset) {
+    if (!dataset)
         return false;
-    }
-    std::array<double, 6> transform = raster.epsg == 4326 ? geographicTransform : utmTransform;
-    if (raster.geoTransform) {
-        dataset->SetGeoTransform(transform.data());
-    }
-    if (raster.crs != "none") {
-        OGRSpatialReference reference;
-        reference.SetFromUserInput(raster.crs.isEmpty() ? qPrintable(QStringLiteral("EPSG:%1").arg(raster.epsg))
-                                                        : raster.crs.constData());
+    OGRSpatialReference reference;
+    reference.SetFromUserInput(raster.crs.isEmpty() ? qPrintable(QStringLiteral("EPSG:%1").arg(raster.epsg))
+                                                    : raster.crs.constData());
+    if (raster.georeferenced)
+        dataset->SetGeoTransform(geoTransform(raster.epsg).data());
+    if (raster.georeferenced && raster.crs != "none")
         dataset->SetSpatialRef(&reference);
-    }
-    const bool known = raster.values.empty();
-    for (int r = 0; known && r < raster.rows; ++r) {
-        for (int c = 0; c < raster.columns; ++c) {
-            raster.values.push_back(static_cast<float>(knownHeight(c, r)));
-        }
-    }
+    std::vector<float> values;
+    for (int row = 0; row < size.height(); ++row)
+        for (int column = 0; column < size.width(); ++column)
+            values.push_back(raster.hole.contains(column, row) ? nodataValue : float(knownHeight(column, row)));
     GDALRasterBand* band = dataset->GetRasterBand(1);
-    if (raster.nodata) {
-        band->SetNoDataValue(*raster.nodata);
-    }
-    const CPLErr written = band->RasterIO(GF_Write, 0, 0, raster.columns, raster.rows, raster.values.data(),
-                                          raster.columns, raster.rows, GDT_Float32, 0, 0, nullptr);
+    if (!raster.hole.isEmpty())
+        band->SetNoDataValue(nodataValue);
+    const CPLErr written = band->RasterIO(GF_Write, 0, 0, size.width(), size.height(), values.data(), size.width(),
+                                          size.height(), GDT_Float32, 0, 0, nullptr);
     GDALClose(GDALDataset::ToHandle(dataset));
     return written == CE_None;
 }
