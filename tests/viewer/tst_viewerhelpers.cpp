@@ -1,23 +1,86 @@
 #include "DevicePixelMapping.h"
 #include "GridSampling.h"
+#include "Terrain.h"
+#include "TestRaster.h"
 #include "ViewerOptions.h"
 
-#include <QLocale>
-#include <QTest>
+#include <velmora/terrain/TerrainManager.h>
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <GeographicLib/UTMUPS.hpp>
+
+#include <osg/Geode>
+#include <osg/Geometry>
+#include <osgUtil/IntersectionVisitor>
+#include <osgUtil/LineSegmentIntersector>
 
 #include <cmath>
 
 using namespace velmora::viewer;
+using namespace velmora::testing;
+using velmora::terrain::TerrainManager;
 
 Q_DECLARE_METATYPE(ViewerOptions::Outcome)
+Q_DECLARE_METATYPE(Raster)
 
-// The viewer's pure helpers: command line, plugin metadata, device pixels, terrain sampling and colours.
+namespace {
+
+// The mesh holds floats a few kilometres from the origin, good to about a millimetre.
+constexpr double metreTolerance = 0.01;
+// The rasters' default size: its centre pixel is (2, 2).
+const QSize small = Raster{}.size;
+// A site grid with no tie to any datum: no transformation to WGS84 exists.
+const QByteArray siteGrid =
+    R"(LOCAL_CS["site grid",LOCAL_DATUM["site",0],UNIT["metre",1],AXIS["E",EAST],AXIS["N",NORTH]])";
+
+// WGS84 latitude and longitude of a pixel centre, worked out independently
+// of the library: the geotransform by hand, UTM through GeographicLib (the
+// library goes through OGR/PROJ instead).
+std::pair<double, double> pixelLatLon(int epsg, int column, int row)
+{
+    const std::array<double, 6> t = geoTransform(epsg);
+    const double x = t[0] + (column + 0.5) * t[1], y = t[3] + (row + 0.5) * t[5];
+    double latitude = y, longitude = x;
+    if (epsg != 4326)
+        GeographicLib::UTMUPS::Reverse(10, true, x, y, latitude, longitude);
+    return {latitude, longitude};
+}
+
+// How far the surface lies above where a pixel's centre at the given elevation should be, found as the
+// viewer's picking finds it: a vertical segment through the mesh, NaN where it misses. The segment is
+// nudged a centimetre towards the origin so an edge vertex is not missed.
+double surfaceOffsetAtPixel(osg::Node* node, int epsg, int column, int row, double elevation)
+{
+    const auto [latitude, longitude] = pixelLatLon(epsg, column, row);
+    gmtl::Vec<double, 3> expected;
+    TerrainManager::instance()->convertGdcToTerrainLocal(gmtl::Vec<double, 3>(latitude, longitude, elevation),
+                                                         expected);
+    const double nudge = 1.0 - 0.01 / std::max(std::hypot(expected[0], expected[1], expected[2]), 1.0);
+    const double x = expected[0] * nudge, y = expected[1] * nudge;
+    osg::ref_ptr<osgUtil::LineSegmentIntersector> intersector =
+        new osgUtil::LineSegmentIntersector(osg::Vec3d(x, y, 20000.0), osg::Vec3d(x, y, -20000.0));
+    osgUtil::IntersectionVisitor visitor(intersector.get());
+    node->accept(visitor);
+    return intersector->containsIntersections()
+               ? intersector->getFirstIntersection().getWorldIntersectPoint().z() - expected[2]
+               : std::nan("");
+}
+
+} // namespace
+
+// The viewer's parts that need no window: command line, device pixels, terrain sampling and loading elevation models.
 class TestViewerHelpers : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QLocale::setDefault(QLocale::c()); }
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale::c());
+        GDALAllRegister();
+    }
 
     void commandLine_data()
     {
@@ -111,6 +174,97 @@ private slots:
         QCOMPARE(sampling.pixelRow(vertices.height() - 1), raster.height() - 1);
         QVERIFY(sampling.pixelColumn(vertices.width() - 2) < sampling.pixelColumn(vertices.width() - 1));
     }
+
+    void builtInTerrainIsMarkedMadeUp()
+    {
+        const Terrain terrain = makeBuiltInTerrain();
+        // People must not mistake made-up heights for real ones.
+        QVERIFY(terrain.synthetic && terrain.description.contains("Synthetic", Qt::CaseInsensitive));
+    }
+
+    void demSurface_data()
+    {
+        QTest::addColumn<int>("epsg");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("maxVerticesPerSide");
+        QTest::addColumn<QPoint>("pixel");
+        QTest::addColumn<QRect>("hole"); // pixels written as nodata
+        QTest::addColumn<double>("elevation");
+        // Geographic: the geotransform is already in degrees. The far corner
+        // catches a mesh that stops one pixel short, and swapped rows and columns.
+        QTest::newRow("wgs84 far corner") << 4326 << small << 1024 << QPoint(4, 3) << QRect() << knownHeight(4, 3);
+        // Projected: every position passes through OGR's inverse UTM; a north-up raster's first row is its north edge.
+        QTest::newRow("utm zone 10 north") << 32610 << small << 1024 << QPoint(3, 1) << QRect() << knownHeight(3, 1);
+        // 41 pixels thinned to at most 16 vertices a side takes every third:
+        // pixel 40, the far edge, is off the stride and must still become a vertex.
+        QTest::newRow("thinned, far corner") << 32610 << QSize(41, 31) << 16 << QPoint(40, 30) << QRect()
+                                             << knownHeight(40, 30);
+        // A corner hole takes the mean of its three neighbours (1, 0), (0, 1), (1, 1);
+        // unfilled, it would be a 32 km deep spike in the mesh.
+        QTest::newRow("corner nodata hole") << 4326 << small << 1024 << QPoint(0, 0) << QRect(0, 0, 1, 1)
+                                            << (knownHeight(1, 0) + knownHeight(0, 1) + knownHeight(1, 1)) / 3.0;
+        // A hole three pixels wide: its far corner has no valid neighbour and takes
+        // the mean of the ring filled around it, (1314 + 1364) / 2; filled with the
+        // lowest height instead, it would be a 400 m pit with walls.
+        QTest::newRow("wide nodata hole") << 4326 << small << 1024 << QPoint(4, 0) << QRect(2, 0, 3, 2) << 1339.0;
+    }
+
+    void demSurface()
+    {
+        QFETCH(int, epsg);
+        QFETCH(QSize, size);
+        QFETCH(QPoint, pixel);
+        QFETCH(QRect, hole);
+        QFETCH(double, elevation);
+        QVERIFY(writeGeoTiff(path(), Raster{epsg, size, true, {}, hole}));
+        QString error;
+        QFETCH(int, maxVerticesPerSide);
+        const auto terrain = loadDemTerrain(path(), error, maxVerticesPerSide);
+        QVERIFY2(terrain && !terrain->synthetic, qPrintable(error));
+        const osg::Geometry* geometry = terrain->node->asGeode()->getDrawable(0)->asGeometry();
+        QVERIFY(geometry->getVertexArray()->getNumElements() <= unsigned(maxVerticesPerSide * maxVerticesPerSide));
+        // Unthinned, the origin is the centre pixel at its height; 1e-7 degrees is about a centimetre.
+        const osg::ref_ptr<TerrainManager> manager = TerrainManager::instance();
+        const auto [latitude, longitude] = pixelLatLon(epsg, 2, 2);
+        QVERIFY(size != small || std::hypot(manager->getOriginLatitude() - latitude,
+                                            manager->getOriginLongitude() - longitude) < 1e-7);
+        QVERIFY(size != small || std::abs(manager->getOriginHeight() - knownHeight(2, 2)) < metreTolerance);
+        QCOMPARE(terrain->originHeight, manager->getOriginHeight());
+        const double offset = surfaceOffsetAtPixel(terrain->node.get(), epsg, pixel.x(), pixel.y(), elevation);
+        QVERIFY2(std::abs(offset) < metreTolerance, qPrintable(QString::number(offset)));
+    }
+
+    void demRefusals_data()
+    {
+        QTest::addColumn<Raster>("raster");
+        QTest::addColumn<QString>("reason");
+        // Pixels with no place on the Earth cannot be put in the local frame.
+        QTest::newRow("no geotransform") << Raster{4326, small, false, {}, {}} << "no georeferencing";
+        QTest::newRow("geotransform but no crs") << Raster{4326, small, true, "none", {}} << "no spatial reference";
+        QTest::newRow("engineering crs") << Raster{4326, small, true, siteGrid, {}} << "cannot be transformed to WGS84";
+        // A single pixel makes no triangle.
+        QTest::newRow("one pixel") << Raster{4326, QSize(1, 1), true, {}, {}} << "at least 2 x 2";
+        QTest::newRow("only nodata") << Raster{4326, small, true, {}, QRect(QPoint(), small)} << "no valid elevation";
+    }
+
+    void demRefusals()
+    {
+        QFETCH(Raster, raster);
+        QFETCH(QString, reason);
+        QVERIFY(writeGeoTiff(path(), raster));
+        // A refused file must leave the current terrain's georeference alone.
+        const osg::ref_ptr<TerrainManager> manager = TerrainManager::instance();
+        manager->setOrigin(10.0, 20.0, 30.0);
+        QString error;
+        QVERIFY(!loadDemTerrain(path(), error));
+        QVERIFY2(error.contains(reason, Qt::CaseInsensitive), qPrintable(error));
+        QVERIFY(manager->getOriginLatitude() == 10.0 && manager->getOriginLongitude() == 20.0 &&
+                manager->getOriginHeight() == 30.0);
+    }
+
+private:
+    QString path() const { return directory.filePath("dem.tif"); }
+    QTemporaryDir directory;
 };
 
 QTEST_GUILESS_MAIN(TestViewerHelpers)

@@ -3,7 +3,7 @@
 #include "ViewerApplication.h"
 #include "ViewerSession.h"
 #include "ViewerWindow.h"
-#include "terrain/TestRaster.h"
+#include "TestRaster.h"
 
 #include <velmora/widget/plugin/WidgetPlugin.h>
 
@@ -337,8 +337,10 @@ private slots:
         QString error;
         QVERIFY2(session->openElevationModel(folder.filePath("slope.tif"), error), qPrintable(error));
         QVERIFY(app()->getTerrain() != builtIn && session->window()->windowTitle().contains("slope.tif"));
-        // The camera goes to the new terrain's start view.
+        // The camera goes to the new terrain's start view, and the Compass panel shows it in the new frame.
         QVERIFY((eye() - app()->getStartPosition()).length() < positionTolerance);
+        view()->renderFrame();
+        QVERIFY2((local() - eye()).length() < 0.01, qPrintable(field("localXTextBox")->text()));
         // A refusal says why and leaves the terrain shown before.
         const osg::Node* slope = app()->getTerrain();
         const QString notRaster = QCoreApplication::applicationFilePath();
