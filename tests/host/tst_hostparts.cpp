@@ -42,21 +42,6 @@ private slots:
         QCOMPARE(Application::instance(), nullptr);
     }
 
-    void warpKeepsTheLookDirection()
-    {
-        Application app;
-        const osg::Camera* camera = app.getViewer()->getCamera();
-        const osg::Vec3d start(10, -2000, 650), target(-1000, 2000, 800);
-        // The direction is a heading and a pitch; both must survive the warp.
-        for (const osg::Vec3d& ahead : {osg::Vec3d(0, 100, 0), osg::Vec3d(100, 0, -50)}) {
-            app.setStartView(start, start + ahead, osg::Vec3d(0, 0, 1));
-            const osg::Quat before = camera->getViewMatrix().getRotate();
-            app.warpToPosition(target);
-            QVERIFY((camera->getInverseViewMatrix().getTrans() - target).length() < 1e-6);
-            QVERIFY2((camera->getViewMatrix().getRotate() - before).length() < 1e-9, "the camera turned while warping");
-        }
-    }
-
     void mouseOverDialogs_data()
     {
         QTest::addColumn<QPoint>("cursor");

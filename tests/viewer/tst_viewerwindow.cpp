@@ -273,11 +273,14 @@ private slots:
             QTest::keyClicks(field(name), text);
             QTest::keyClick(field(name), Qt::Key_Return);
         }
+        const osg::Quat direction = camera()->getViewMatrix().getRotate();
         click(panel->findChild<QAbstractButton*>("warpButton"));
         const osg::Vec3d typed(1234.5, -2500, 3100.25);
         QTRY_VERIFY((eye() - typed).length() < positionTolerance);
         view()->renderFrame();
+        // There, still looking the same way.
         QVERIFY((eye() - typed).length() < positionTolerance);
+        QVERIFY2((camera()->getViewMatrix().getRotate() - direction).length() < 1e-9, "the camera turned");
     }
 
     void followModeTracksADraggedCamera()
