@@ -1,14 +1,21 @@
+#include "TestHost.h"
+
 #include <velmora/terrain/TerrainManager.h>
 #include <velmora/utility/CoordConverter.h>
+#include <velmora/widget/plugin/WidgetPlugin.h>
 
+#include <QGraphicsProxyWidget>
+#include <QPointer>
 #include <QtTest>
 
 #include <cmath>
 #include <limits>
 
 using gmtl::Vec3d;
+using velmora::application::Application;
 using velmora::terrain::TerrainManager;
 using velmora::utility::CoordConverter;
+using velmora::widget::plugin::WidgetPlugin;
 
 namespace {
 const double noValue = std::numeric_limits<double>::quiet_NaN();
@@ -49,6 +56,16 @@ struct MgrsCase
     uint zoneOut = 99;
     double easting = 1.5, northing = 2.5;
 };
+
+// A widget plugin with nothing but its 200 x 150 panel.
+class Panel : public WidgetPlugin
+{
+public:
+    explicit Panel(const QString& name) : WidgetPlugin(name, QIcon()) { panelWidget->resize(200, 150); }
+    void initialize() override {}
+    bool overDialog(int x, int y, QWidget* widget = nullptr) const { return isMouseWithinGuiDialog(x, y, widget); }
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(UtmCase)
@@ -59,8 +76,9 @@ Q_DECLARE_METATYPE(MgrsCase)
     QVERIFY2(qAbs((actual) - (expected)) < (tolerance), \
              qPrintable(QStringLiteral("got %1, expected %2").arg(actual, 0, 'f', 9).arg(expected, 0, 'f', 9)))
 
-// The host's conversions: geocentric, geodetic, UTM/UPS and MGRS, and the terrain's local frame.
-class TestGeodesy : public QObject
+// The host layer: its conversions (geocentric, geodetic, UTM/UPS, MGRS and the terrain's local frame),
+// the application singleton and the widget plugins' dialogs.
+class TestHostLayer : public QObject
 {
     Q_OBJECT
 
@@ -197,17 +215,6 @@ private slots:
         VERIFY_NEAR(gdc[0], 5.73, 1e-9);
         VERIFY_NEAR(gdc[1], 58.97, 1e-9);
         VERIFY_NEAR(gdc[2], 50.0, 0.001);
-        // Local -> geocentric -> local, and local -> geodetic -> local, both to 1 mm.
-        const Vec3d point(1234.5, -2345.25, 321.0);
-        Vec3d gcc, back, again;
-        terrain->convertTerrainLocalToGcc(point, gcc);
-        terrain->convertGccToTerrainLocal(gcc, back);
-        terrain->convertTerrainLocalToGdc(point, gdc);
-        terrain->convertGdcToTerrainLocal(Vec3d(gdc[1], gdc[0], gdc[2]), again);
-        for (unsigned i = 0; i < 3; ++i) {
-            VERIFY_NEAR(back[i], point[i], 0.001);
-            VERIFY_NEAR(again[i], point[i], 0.001);
-        }
 
         // Out of the domain no stale or made-up number may survive: every element says "no value".
         const auto refuses = [&](void (TerrainManager::*convert)(const Vec3d&, Vec3d&) const, const Vec3d& input) {
@@ -219,7 +226,64 @@ private slots:
         QVERIFY(refuses(&TerrainManager::convertGccToTerrainLocal, Vec3d(wgs84A, 0.0, noValue)));
         QVERIFY(refuses(&TerrainManager::convertTerrainLocalToGdc, Vec3d(0.0, 0.0, noValue)));
     }
+
+    void applicationLifetimeAndWindow()
+    {
+        QCOMPARE(Application::instance(), nullptr);
+        {
+            Application app(640, 480);
+            QCOMPARE(Application::instance(), &app);
+            // A zero-sized window would give a degenerate projection; it is kept at one pixel.
+            app.resize(0, 0);
+            int x, y, width, height;
+            app.getGraphicsWindow()->getWindowRectangle(x, y, width, height);
+            QCOMPARE(QSize(width, height), QSize(1, 1));
+        }
+        QCOMPARE(Application::instance(), nullptr);
+    }
+
+    void mouseOverDialogs_data()
+    {
+        QTest::addColumn<QPoint>("cursor");
+        QTest::addColumn<bool>("anyDialog");
+        QTest::addColumn<bool>("ownDialog");
+        // The own panel is shown at (100, 100), 200 x 150; another at (600, 300).
+        QTest::newRow("inside own dialog") << QPoint(150, 150) << true << true;
+        QTest::newRow("inside the other dialog") << QPoint(650, 350) << true << false;
+        QTest::newRow("open terrain") << QPoint(450, 500) << false << false;
+        // The dialog's title bar belongs to the dialog as much as its content.
+        QTest::newRow("own title bar") << QPoint(150, 95) << true << true;
+    }
+    void mouseOverDialogs()
+    {
+        QFETCH(QPoint, cursor);
+        velmora::testing::TestHost host;
+        Panel own("Compass"), other("Other");
+        host.showAsDialog(own.getWidget(), 100, 100);
+        host.showAsDialog(other.getWidget(), 600, 300);
+        QTEST(own.overDialog(cursor.x(), cursor.y()), "anyDialog");
+        QTEST(own.overDialog(cursor.x(), cursor.y(), own.getWidget()), "ownDialog");
+        // A hidden dialog no longer covers the terrain.
+        own.getWidget()->graphicsProxyWidget()->hide();
+        other.getWidget()->graphicsProxyWidget()->hide();
+        QVERIFY(!own.overDialog(cursor.x(), cursor.y()));
+    }
+
+    void panelGoesWithThePlugin()
+    {
+        // With no host view there is no dialog to be over.
+        QVERIFY(!Panel("Compass").overDialog(10, 10));
+        velmora::testing::TestHost host;
+        QPointer<QWidget> panelWidget;
+        QPointer<QGraphicsProxyWidget> proxy;
+        {
+            Panel panel("Compass");
+            panelWidget = panel.getWidget();
+            proxy = host.showAsDialog(panelWidget, 0, 0);
+        }
+        QVERIFY(panelWidget.isNull() && proxy.isNull());
+    }
 };
 
-QTEST_APPLESS_MAIN(TestGeodesy)
-#include "tst_geodesy.moc"
+QTEST_MAIN(TestHostLayer)
+#include "tst_host.moc"
