@@ -84,10 +84,8 @@ inline QString sixFormsDisagreement(const Texts& shown, bool typedBand = false)
         {"UTM", ground, gridPlace(zone, band, number("utmEastingTextBox"), number("utmNorthingTextBox")), true},
         {"MGRS", ground, gridPlace(mgrsZone, band, easting, northing), true},
     };
-    double scale = std::max({std::fabs(local[0]), std::fabs(local[1]), std::fabs(local[2])});
-    for (const auto& form : forms)
-        for (int i = 0; i < 3; ++i)
-            scale = std::max({scale, std::fabs(form.expected[i]), std::fabs(form.actual[i])});
+    const double scale = std::max({std::fabs(gdc.x()), std::fabs(gdc.y()), std::fabs(gdc.z()), std::fabs(local[0]),
+                                   std::fabs(local[1]), std::fabs(local[2])});
     for (const auto& form : forms) {
         const osg::Vec3d d = form.actual - form.expected;
         const double tolerance = form.grid ? 3.0 : 3.0 + 3e-7 * scale;
