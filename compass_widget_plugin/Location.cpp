@@ -14,6 +14,11 @@ using utility::CoordConverter;
 
 // MGRS at 1 m: five digits each for easting and northing.
 constexpr unsigned int mgrsPrecision = 5;
+// Metres from the earth's centre, 26 times the Moon's distance: farther out no
+// position is a place on the earth. The bound also keeps every form's numbers
+// so far below the largest double that converting the digits shown never
+// overflows, which near that limit their rounding alone can do.
+constexpr double farthestFromEarthCentre = 1e10;
 
 void addUtmAndMgrs(Location& location)
 {
@@ -82,7 +87,8 @@ QString locationProblem(const Location& location)
         return QStringLiteral("Latitude must be from -90 to 90 degrees");
     const UtmLocation& utm = location.utm;
     if (!allFinite(location.gdc) || !allFinite(location.gcc) || !allFinite(location.local) || utm.band == '\0' ||
-        !std::isfinite(utm.easting) || !std::isfinite(utm.northing))
+        !std::isfinite(utm.easting) || !std::isfinite(utm.northing) ||
+        std::hypot(location.gcc[0], location.gcc[1], location.gcc[2]) > farthestFromEarthCentre)
         return QStringLiteral("No place on the earth has these coordinates");
     if (location.mgrs.empty())
         return QStringLiteral("This place lies outside the MGRS grid");

@@ -38,7 +38,8 @@ Location locationFromUtm(const UtmLocation& utm);
 // Why the location cannot be shown, in words for the panel, or the empty text
 // when every form has a value. Out-of-domain input reaches the host unchanged
 // and comes back as NaN, a band of '\0' or an empty MGRS text; none of that
-// may ever be shown as a position.
+// may ever be shown as a position. Nor is a position more than 1e10 m from the
+// earth's centre.
 QString locationProblem(const Location& location);
 
 } // namespace velmora::plugin::compass_widget

@@ -500,6 +500,9 @@ private slots:
                                                  << "The 100 km square AA is not in grid zone 33T";
         QTest::newRow("latitude 200") << Texts{{"gdcLatitudeTextBox", "200"}} << "locationStatus"
                                       << "Latitude must be from -90 to 90 degrees";
+        // Far beyond the earth, long before converting the digits shown could overflow.
+        QTest::newRow("geocentric far beyond the earth") << Texts{{"gccXTextBox", "1e11"}} << "locationStatus"
+                                                         << "No place on the earth has these coordinates";
         // Far beyond the earth, the local frame overflows to infinity.
         QTest::newRow("local beyond range") << Texts{{"localXTextBox", "1.7e308"}, {"localYTextBox", "1.7e308"}}
                                             << "locationStatus" << "No place on the earth has these coordinates";
