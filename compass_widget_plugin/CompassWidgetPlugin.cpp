@@ -243,8 +243,8 @@ void CompassWidgetPlugin::frameUpdate()
         on_syncButton_clicked();
     // Another terrain brings another local frame, in which the local form's numbers name another place: the
     // panel starts again where the host put the camera, at the new terrain's start.
-    if (terrainOrigin() != shownTerrainOrigin) {
-        shownTerrainOrigin = terrainOrigin();
+    if (const osg::Vec3d origin = terrainOrigin(); origin != shownTerrainOrigin) {
+        shownTerrainOrigin = origin;
         showLocalLocation(app->getStartPosition());
     }
 
