@@ -10,7 +10,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 
-
 #include <benchmark/benchmark.h>
 
 #include <memory>
