@@ -204,8 +204,10 @@ private slots:
     void terrainFrame()
     {
         const osg::ref_ptr<TerrainManager> terrain = TerrainManager::instance();
-        // Latitude and longitude differ, so swapping them would show.
+        // Latitude and longitude differ, so swapping them would show; an origin that names no place is refused.
         terrain->setOrigin(58.97, 5.73, 50.0);
+        terrain->setOrigin(std::nan(""), 5.73, 50.0);
+        terrain->setOrigin(95.0, 5.73, 50.0);
         // The origin is the frame's (0, 0, 0); convertGdcToTerrainLocal reads latitude first...
         Vec3d local, gdc;
         terrain->convertGdcToTerrainLocal(Vec3d(58.97, 5.73, 50.0), local);

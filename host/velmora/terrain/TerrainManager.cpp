@@ -3,6 +3,8 @@
 #include <GeographicLib/Geocentric.hpp>
 #include <GeographicLib/LocalCartesian.hpp>
 
+#include <cmath>
+
 namespace velmora::terrain {
 
 struct TerrainManager::Frame
@@ -22,6 +24,8 @@ TerrainManager::~TerrainManager() = default;
 
 void TerrainManager::setOrigin(double latitude, double longitude, double height)
 {
+    if (!std::isfinite(latitude) || !std::isfinite(longitude) || !std::isfinite(height) || std::fabs(latitude) > 90.0)
+        return;
     frame->enu.Reset(latitude, longitude, height);
 }
 

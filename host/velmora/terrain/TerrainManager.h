@@ -25,6 +25,9 @@ public:
     // latitude 0, longitude 0, height 0.
     static osg::ref_ptr<TerrainManager> instance();
 
+    // Degrees and metres above the ellipsoid. An origin that names no place
+    // (not finite, or a latitude beyond +-90) leaves the frame as it was:
+    // every conversion would otherwise give NaN from then on.
     void setOrigin(double latitude, double longitude, double height);
     double getOriginLatitude() const;
     double getOriginLongitude() const;
