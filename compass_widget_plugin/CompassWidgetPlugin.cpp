@@ -447,9 +447,9 @@ bool CompassWidgetPlugin::validateUtmFields(UtmLocation& utm)
 
 void CompassWidgetPlugin::writeGdcFields(const gmtl::Vec<double, 3>& gdc)
 {
-    gdcLatitudeTextBox->setText(formatDouble(gdc[0]));
-    gdcLongitudeTextBox->setText(formatDouble(gdc[1]));
-    gdcElevationTextBox->setText(formatDouble(gdc[2]));
+    gdcLatitudeTextBox->setText(formatDouble(gdc[0], degreeDecimals));
+    gdcLongitudeTextBox->setText(formatDouble(gdc[1], degreeDecimals));
+    gdcElevationTextBox->setText(formatDouble(gdc[2], metreDecimals));
 }
 
 void CompassWidgetPlugin::writeDmsFields(const gmtl::Vec<double, 3>& gdc)
@@ -457,34 +457,34 @@ void CompassWidgetPlugin::writeDmsFields(const gmtl::Vec<double, 3>& gdc)
     const DegreeParts latitude = splitDegrees(gdc[0]);
     latDegText->setText(degreesText(latitude));
     latMinText->setText(QString::number(latitude.minutes));
-    latSecText->setText(formatDouble(latitude.seconds));
+    latSecText->setText(secondsText(latitude));
     const DegreeParts longitude = splitDegrees(gdc[1]);
     lonDegText->setText(degreesText(longitude));
     lonMinText->setText(QString::number(longitude.minutes));
-    lonSecText->setText(formatDouble(longitude.seconds));
-    elevDmsText->setText(formatDouble(gdc[2]));
+    lonSecText->setText(secondsText(longitude));
+    elevDmsText->setText(formatDouble(gdc[2], metreDecimals));
 }
 
 void CompassWidgetPlugin::writeGccFields(const gmtl::Vec<double, 3>& gcc)
 {
-    gccXTextBox->setText(formatDouble(gcc[0]));
-    gccYTextBox->setText(formatDouble(gcc[1]));
-    gccZTextBox->setText(formatDouble(gcc[2]));
+    gccXTextBox->setText(formatDouble(gcc[0], metreDecimals));
+    gccYTextBox->setText(formatDouble(gcc[1], metreDecimals));
+    gccZTextBox->setText(formatDouble(gcc[2], metreDecimals));
 }
 
 void CompassWidgetPlugin::writeLocalFields(const gmtl::Vec<double, 3>& local)
 {
-    localXTextBox->setText(formatDouble(local[0]));
-    localYTextBox->setText(formatDouble(local[1]));
-    localZTextBox->setText(formatDouble(local[2]));
+    localXTextBox->setText(formatDouble(local[0], metreDecimals));
+    localYTextBox->setText(formatDouble(local[1], metreDecimals));
+    localZTextBox->setText(formatDouble(local[2], metreDecimals));
 }
 
 void CompassWidgetPlugin::writeUtmFields(const UtmLocation& utm)
 {
     utmZoneTextBox->setText(QString::number(utm.zone));
     utmBandTextBox->setText(QString(QLatin1Char(utm.band)));
-    utmEastingTextBox->setText(formatDouble(utm.easting));
-    utmNorthingTextBox->setText(formatDouble(utm.northing));
+    utmEastingTextBox->setText(formatDouble(utm.easting, metreDecimals));
+    utmNorthingTextBox->setText(formatDouble(utm.northing, metreDecimals));
 }
 
 bool CompassWidgetPlugin::showLocation(const Location& location, CoordinateSystem edited, QLabel* status)
@@ -541,7 +541,7 @@ void CompassWidgetPlugin::showLocalLocation(const osg::Vec3d& point)
 {
     // The other forms derive from the 8-digit texts of the local fields, not
     // from the exact point, exactly as if those texts had been typed.
-    auto asShown = [](double value) { return textToDouble(formatDouble(value)); };
+    auto asShown = [](double value) { return textToDouble(formatDouble(value, metreDecimals)); };
     const gmtl::Vec<double, 3> local{asShown(point.x()), asShown(point.y()), asShown(point.z())};
     if (showLocation(locationFromLocal(local), CoordinateSystem::TerrainLocal, locationStatus))
         writeLocalFields(local);

@@ -150,8 +150,9 @@ private:
     // utmStatus; false (and utm untouched) when they hold no position.
     bool validateUtmFields(UtmLocation& utm);
 
-    // Each writer sets its form's fields: doubles with 'g' and 8 significant
-    // digits and '.' whatever the locale.
+    // Each writer sets its form's fields as formatDouble writes them (degrees
+    // to degreeDecimals, metres to metreDecimals), the seconds as secondsText
+    // does, with '.' whatever the locale.
     void writeGdcFields(const gmtl::Vec<double, 3>& gdc);
     void writeDmsFields(const gmtl::Vec<double, 3>& gdc);
     void writeGccFields(const gmtl::Vec<double, 3>& gcc);
@@ -167,7 +168,7 @@ private:
     void setLocationStatus(const QString& text);
 
     // Makes the terrain-local point (metres) the shown location: writes it
-    // into the local fields ('g', 8 significant digits) and derives every
+    // into the local fields (as writeLocalFields does) and derives every
     // other form from that text. A point without a place (NaN) changes
     // nothing but the message line.
     void showLocalLocation(const osg::Vec3d& point);

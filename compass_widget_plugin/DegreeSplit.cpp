@@ -8,23 +8,24 @@ namespace velmora::plugin::compass_widget {
 
 DegreeParts splitDegrees(double value)
 {
-    DegreeParts parts;
-    parts.negative = value < 0.0;
-    const double magnitude = std::fabs(value);
-    parts.degrees = static_cast<int>(magnitude);
-    const float minutes = static_cast<float>((magnitude - parts.degrees) * 60.0);
-    parts.minutes = static_cast<int>(minutes);
-    parts.seconds = (minutes - static_cast<float>(parts.minutes)) * 60.0f;
+    // Counting the whole angle in units of the last decimal shown lets a
+    // rounded-up 60 seconds carry into the minutes and the degrees.
+    const double unitsPerSecond = std::pow(10.0, secondsDecimals);
+    const long long unitsPerMinute = std::llround(60.0 * unitsPerSecond);
+    const long long unitsPerDegree = 60 * unitsPerMinute;
+    const long long units = std::llround(std::fabs(value) * 3600.0 * unitsPerSecond);
 
-    if (parts.seconds >= 60.0f) {
-        parts.seconds -= 60.0f;
-        ++parts.minutes;
-    }
-    if (parts.minutes >= 60) {
-        parts.minutes -= 60;
-        ++parts.degrees;
-    }
+    DegreeParts parts;
+    parts.negative = value < 0.0 && units > 0;
+    parts.degrees = static_cast<int>(units / unitsPerDegree);
+    parts.minutes = static_cast<int>(units % unitsPerDegree / unitsPerMinute);
+    parts.seconds = static_cast<double>(units % unitsPerMinute) / unitsPerSecond;
     return parts;
+}
+
+QString secondsText(const DegreeParts& parts)
+{
+    return QString::number(parts.seconds, 'f', secondsDecimals);
 }
 
 QString degreesText(const DegreeParts& parts)

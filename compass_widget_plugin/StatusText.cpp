@@ -1,5 +1,7 @@
 #include "StatusText.h"
 
+#include "NumberText.h"
+
 #include <QChar>
 
 #include <cmath>
@@ -80,8 +82,8 @@ QString orientationText(double degrees)
 {
     if (!std::isfinite(degrees))
         return QLatin1String(noValueText);
-    const QString text = QString::number(degrees, 'g', 8);
-    return text == QLatin1String("360") ? QStringLiteral("0") : text;
+    // Rounded as the status bar's heading is, so the two always agree.
+    return QString::number(roundedHeading(degrees), 'g', 8);
 }
 
 } // namespace velmora::plugin::compass_widget

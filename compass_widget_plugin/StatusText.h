@@ -40,10 +40,10 @@ QString dmsText(double degrees);
 // 0.00. NaN and infinities give noValueText.
 QString headingText(double degrees);
 
-// A heading in degrees for the panel's orientation text: general format, at
-// most 8 significant digits, trailing zeros dropped (45.00000000000001 gives
-// "45"). One that rounds to 360 prints as 0. NaN and infinities give
-// noValueText.
+// A heading in degrees for the panel's orientation text: rounded as
+// roundedHeading does for the status bar, trailing zeros dropped
+// (45.00000000000001 gives "45", 359.999 gives "0"). NaN and infinities
+// give noValueText.
 QString orientationText(double degrees);
 
 } // namespace velmora::plugin::compass_widget

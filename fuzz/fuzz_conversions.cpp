@@ -66,18 +66,20 @@ void checkGrid(unsigned int zone, char band, double easting, double northing, un
 // Latitudes and longitudes reach the deg:min:sec fields within these degrees.
 constexpr double largestShownAngle = 360.0;
 
-// A finite number as a field shows it: never "nan" or "inf", and it reads back within its 8 digits.
+// A finite number as a field shows it: never "nan", "inf" or an exponent, and it reads back within its 8
+// digits and its decimals.
 void checkFormat(double value)
 {
     if (!std::isfinite(value))
         return;
-    const QString text = formatDouble(value);
-    FUZZ_CHECK(!text.contains("nan", Qt::CaseInsensitive) && !text.contains("inf", Qt::CaseInsensitive),
+    const QString text = formatDouble(value, metreDecimals);
+    FUZZ_CHECK(!text.contains("nan", Qt::CaseInsensitive) && !text.contains("inf", Qt::CaseInsensitive) &&
+                   !text.contains('e', Qt::CaseInsensitive),
                "%.17g shown as '%s'", value, qPrintable(text));
     const double back = textToDouble(text);
     // Rounding to 8 significant digits moves a value by at most half a unit
-    // of the 8th digit, 5e-8 of it; subnormals add their own spacing.
-    const double tolerance = 5e-8 * std::fabs(value) + std::numeric_limits<double>::denorm_min();
+    // of the 8th digit, 5e-8 of it, and the decimals by half their last one.
+    const double tolerance = 5e-8 * std::fabs(value) + 0.5 * std::pow(10.0, -metreDecimals) * (1.0 + 1e-9);
     FUZZ_CHECK(std::fabs(back - value) <= tolerance, "%.17g shown as '%s' reads back as %.17g", value,
                qPrintable(text), back);
 }
@@ -88,15 +90,17 @@ void checkSplitJoin(double value)
     if (!std::isfinite(value) || std::fabs(value) > largestShownAngle)
         return;
     const DegreeParts parts = splitDegrees(value);
-    FUZZ_CHECK(parts.degrees >= 0 && parts.minutes >= 0 && parts.minutes <= 59 && parts.seconds >= 0.0f &&
-                   parts.seconds < 60.0f,
+    FUZZ_CHECK(parts.degrees >= 0 && parts.minutes >= 0 && parts.minutes <= 59 && parts.seconds >= 0.0 &&
+                   parts.seconds < 60.0,
                "%.17g splits into %d %d %.9g", value, parts.degrees, parts.minutes, parts.seconds);
     // Read back as the panel reads its fields: the seconds as it writes them.
-    const double seconds = textToDouble(formatDouble(parts.seconds));
+    const QString shownSeconds = secondsText(parts);
+    FUZZ_CHECK(!shownSeconds.contains('e', Qt::CaseInsensitive), "%.17g has seconds '%s'", value,
+               qPrintable(shownSeconds));
+    const double seconds = textToDouble(shownSeconds);
     const double joined = joinDegrees(textToDouble(degreesText(parts)), parts.minutes, seconds);
-    // Half a single-precision step of the minutes, one of the seconds and
-    // the 8 digits the seconds field shows.
-    const double tolerance = std::ldexp(1.0, -19) / 60.0 + std::ldexp(1.0, -18) / 3600.0 + 5e-7 / 3600.0;
+    // Half the last decimal of the seconds, and the rounding of the sum.
+    const double tolerance = 0.5 * std::pow(10.0, -secondsDecimals) / 3600.0 * (1.0 + 1e-6) + 1e-13;
     FUZZ_CHECK(std::fabs(joined - value) <= tolerance, "%.17g splits into %s %d %.9g, which joins to %.17g", value,
                qPrintable(degreesText(parts)), parts.minutes, parts.seconds, joined);
 }

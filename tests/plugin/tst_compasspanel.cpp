@@ -117,13 +117,13 @@ private slots:
             plugin->field(name)->setText(QString::fromUtf8(text));
         QTest::mouseClick(plugin->button("copyToClipboardButton"), Qt::LeftButton);
         // Both geodetic forms share a line; the local fields hold the start position
-        // in eight significant digits; zone and band joined, easting first.
+        // in eight significant digits, none below a tenth of a millimetre; zone and band joined, easting first.
         const QString expected = QString::fromUtf8("Orientation (deg): 0\n"
                                                    "    Latitude (deg): 33.5 (33 30' 1\")\n"
                                                    "    Longitude(deg): -117.25 (-117 15' 2\")\n"
                                                    "    Elevation (m): 12\n"
                                                    "GCC:\n    X: -2437543.1\n    Y: -4650203.3\n    Z: 3503916.6\n"
-                                                   "Local:\n    X: 1234.5679\n    Y: -98765.432\n    Z: 1.2345e-05\n"
+                                                   "Local:\n    X: 1234.5679\n    Y: -98765.432\n    Z: 0\n"
                                                    "    MGRS:10T é\n    UTM:10T 594321.5 5189012.25\n");
         QCOMPARE(QApplication::clipboard()->text(QClipboard::Clipboard), expected);
     }
@@ -137,10 +137,10 @@ private slots:
         host->setStartPosition(osg::Vec3d(-5.5, 7, 1500));
         plugin->button("warpToStartButton")->click();
         QCOMPARE(plugin->localTexts(), (QStringList{"-5.5", "7", "1500"}));
-        // The eye has more than eight significant digits; the panel shows eight.
+        // The eye has digits below a tenth of a millimetre; the panel shows none.
         host->application().Application::warpToPosition(osg::Vec3d(100.123456789, 0, 50));
         plugin->button("syncButton")->click();
-        QCOMPARE(plugin->localTexts(), (QStringList{"100.12346", "0", "50"}));
+        QCOMPARE(plugin->localTexts(), (QStringList{"100.1235", "0", "50"}));
 
         // Follow mode locks exactly the 21 coordinate fields, not the size spin box's editor.
         for (bool following : {true, false}) {
@@ -152,7 +152,7 @@ private slots:
         }
         // On another terrain the local numbers would name another place: the next frame shows its start.
         plugin->frame();
-        QCOMPARE(plugin->localTexts(), (QStringList{"100.12346", "0", "50"}));
+        QCOMPARE(plugin->localTexts(), (QStringList{"100.1235", "0", "50"}));
         velmora::terrain::TerrainManager::instance()->setOrigin(46.85, -121.76, 1500.0);
         plugin->frame();
         QCOMPARE(plugin->localTexts(), (QStringList{"-5.5", "7", "1500"}));

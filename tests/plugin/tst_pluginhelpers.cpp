@@ -32,7 +32,7 @@ private slots:
         QTest::addColumn<QString>("expected");
         auto split = [](double value) {
             const DegreeParts parts = splitDegrees(value);
-            return QString("%1 %2 %3").arg(degreesText(parts)).arg(parts.minutes).arg(formatDouble(parts.seconds));
+            return QString("%1 %2 %3").arg(degreesText(parts)).arg(parts.minutes).arg(secondsText(parts));
         };
         // Heading of a view, with nine decimals.
         auto heading = [](const osg::Vec3d& direction, const osg::Vec3d& up = osg::Vec3d(0, 0, 1)) {
@@ -42,15 +42,28 @@ private slots:
 
         // The user's locale must not turn the point into a comma.
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        QTest::newRow("number, German user") << formatDouble(-117.25) << "-117.25";
+        QTest::newRow("number, German user") << formatDouble(-117.25, degreeDecimals) << "-117.25";
         QLocale::setDefault(QLocale::c());
+        // Conversion noise and single-precision digits are no position: never in exponent form.
+        QTest::newRow("metres below a tenth of a millimetre are 0") << formatDouble(-8.7311491e-11, metreDecimals) << "0";
+        QTest::newRow("float noise cut at the decimals") << formatDouble(-0.037109375, metreDecimals) << "-0.0371";
+        QTest::newRow("degrees below a millimetre are 0") << formatDouble(3e-12, degreeDecimals) << "0";
+        QTest::newRow("large values in plain digits") << formatDouble(1.23456789e9, metreDecimals) << "1234567900";
+        // The readers promise the longest leading number, exponent only with its digits.
+        QTest::newRow("unfinished exponents") << QString("%1 %2").arg(textToDouble("12e")).arg(textToDouble(" 1.5e+x"))
+                                              << "12 1.5";
         // Read as unsigned, "-5" would wrap around to a huge zone.
         QTest::newRow("zone -5 is no zone") << QString::number(textToUnsigned("-5")) << "0";
 
-        // Between -1 and 0 only the degrees can carry the sign.
-        QTest::newRow("split tiny negative") << split(-0.0000001) << "-0 0 0.00036000001";
-        // Single-precision minutes round up to 60: carried, never shown as 60.
-        QTest::newRow("split minutes carry") << split(10.99999999) << "11 0 0";
+        // Between -1 and 0 only the degrees can carry the sign; nothing is negative that shows as 0.
+        QTest::newRow("split tiny negative") << split(-0.0000001) << "-0 0 0.0004";
+        QTest::newRow("split no sign on zero") << split(-1e-9) << "0 0 0.0000";
+        // Single precision gave 35.999908 and 10.439987.
+        QTest::newRow("split exact seconds") << split(-121.76) + " " + split(46.8529) << "-121 45 36.0000 46 51 10.4400";
+        // Seconds rounding up to 60 are carried, never shown as 60.
+        QTest::newRow("split seconds carry") << split(10.99999999) << "11 0 0.0000";
+        // Below 1e-4 seconds came out as 5.7220459e-05, which the seconds field refuses.
+        QTest::newRow("split tiny seconds in plain digits") << split(10 + 5.7220459e-05 / 3600) << "10 0 0.0001";
         QTest::newRow("join keeps the sign of the degrees") << QString::number(joinDegrees(-12, 30, 0)) << "-12.5";
 
         QTest::newRow("heading south-west, pitched up") << heading(osg::Vec3d(-1, -1, 0.7)) << "225.000000000";
@@ -62,7 +75,10 @@ private slots:
         // Tilted back from facing north the top of the screen points south: east at the top faces west.
         QTest::newRow("straight up, east at the top") << heading({0, 0, 1}, {1, 0, 0}) << "270.000000000";
 
-        QTest::newRow("orientation rounding to 360 is north") << orientationText(359.9999999999) << "0";
+        // The panel showed 359.99999 while the status bar showed 0.00.
+        QTest::newRow("orientation rounds as the status heading") << orientationText(359.99999) + " " +
+                                                                          orientationText(12.344999)
+                                                                   << "0 12.34";
         QTest::newRow("longer numbers are not cut") << fixedText(-6378137.126, 6, 2) << "-6378137.13";
         QTest::newRow("no sign on a value printed as zero") << fixedText(-0.004, 6, 2) << "     0.00";
         QTest::newRow("NaN is no position") << fixedText(std::nan(""), 6, 2) << "      n/a";
