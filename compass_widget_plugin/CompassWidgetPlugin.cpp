@@ -5,6 +5,7 @@
 #include "CoordinateSystem.h"
 #include "CursorPoint.h"
 #include "DegreeSplit.h"
+#include "FieldRefusals.h"
 #include "FieldValidators.h"
 #include "FixedPitchFont.h"
 #include "GridInput.h"
@@ -130,9 +131,9 @@ CompassWidgetPlugin::CompassWidgetPlugin()
     utility::CoordConverter::convertGdcToUtm(0.0, 0.0, lastUtmZone, lastUtmBand, easting, northing);
 
     QDoubleValidator* anyDouble = createDoubleValidator(this);
-    for (QLineEdit* field : {gdcLatitudeTextBox, gdcLongitudeTextBox, gdcElevationTextBox, gccXTextBox, gccYTextBox,
-                             gccZTextBox, localXTextBox, localYTextBox, localZTextBox, utmEastingTextBox,
-                             utmNorthingTextBox})
+    for (QLineEdit* field : {gdcLatitudeTextBox, gdcLongitudeTextBox, gdcElevationTextBox, elevDmsText, gccXTextBox,
+                             gccYTextBox, gccZTextBox, localXTextBox, localYTextBox, localZTextBox,
+                             utmEastingTextBox, utmNorthingTextBox})
         field->setValidator(anyDouble);
     utmZoneTextBox->setValidator(createIntValidator(1, 60, this));
     utmBandTextBox->setValidator(createBandValidator(this));
@@ -145,6 +146,7 @@ CompassWidgetPlugin::CompassWidgetPlugin()
     QDoubleValidator* seconds = createSecondsValidator(this);
     latSecText->setValidator(seconds);
     lonSecText->setValidator(seconds);
+    watchFields();
 
     buildHud();
 }
@@ -342,6 +344,8 @@ void CompassWidgetPlugin::on_toggleSyncButton_clicked(bool)
 
 void CompassWidgetPlugin::on_gdcTextBox_editingFinished()
 {
+    if (!refusals->allTaken({gdcLatitudeTextBox, gdcLongitudeTextBox, gdcElevationTextBox}))
+        return;
     const double elevation = fieldToDouble(gdcElevationTextBox);
     const double longitude = fieldToDouble(gdcLongitudeTextBox);
     const double latitude = fieldToDouble(gdcLatitudeTextBox);
@@ -350,11 +354,16 @@ void CompassWidgetPlugin::on_gdcTextBox_editingFinished()
 
 void CompassWidgetPlugin::on_gdcDmsTextBox_editingFinished()
 {
+    // A minutes field holding 60 must not turn into the next degree.
+    if (!refusals->allTaken({latDegText, latMinText, latSecText, lonDegText, lonMinText, lonSecText, elevDmsText}))
+        return;
     showLocation(locationFromGdc(readDmsFields()), CoordinateSystem::GdcDms, locationStatus);
 }
 
 void CompassWidgetPlugin::on_gccTextBox_editingFinished()
 {
+    if (!refusals->allTaken({gccXTextBox, gccYTextBox, gccZTextBox}))
+        return;
     const double z = fieldToDouble(gccZTextBox);
     const double y = fieldToDouble(gccYTextBox);
     const double x = fieldToDouble(gccXTextBox);
@@ -363,6 +372,8 @@ void CompassWidgetPlugin::on_gccTextBox_editingFinished()
 
 void CompassWidgetPlugin::on_localTextBox_editingFinished()
 {
+    if (!refusals->allTaken({localXTextBox, localYTextBox, localZTextBox}))
+        return;
     const double z = fieldToDouble(localZTextBox);
     const double y = fieldToDouble(localYTextBox);
     const double x = fieldToDouble(localXTextBox);
@@ -439,10 +450,45 @@ gmtl::Vec<double, 3> CompassWidgetPlugin::readDmsFields() const
 
 bool CompassWidgetPlugin::validateUtmFields(UtmLocation& utm)
 {
+    UtmField faulty = UtmField::Zone;
+    UtmLocation read;
     const QString problem = validateUtmTexts(
-        {utmZoneTextBox->text(), utmBandTextBox->text(), utmEastingTextBox->text(), utmNorthingTextBox->text()}, utm);
-    utmStatus->setText(problem);
-    return problem.isEmpty();
+        {utmZoneTextBox->text(), utmBandTextBox->text(), utmEastingTextBox->text(), utmNorthingTextBox->text()}, read,
+        faulty);
+    const std::array<QLineEdit*, 4> fields{utmZoneTextBox, utmBandTextBox, utmEastingTextBox, utmNorthingTextBox};
+    if (!problem.isEmpty()) {
+        refusals->refuse(fields[static_cast<std::size_t>(faulty)], problem);
+        return false;
+    }
+    // An unfinished easting ("1e") would otherwise be read as far as it goes.
+    if (!refusals->allTaken({utmZoneTextBox, utmBandTextBox, utmEastingTextBox, utmNorthingTextBox}))
+        return false;
+    utmStatus->clear();
+    utm = read;
+    return true;
+}
+
+void CompassWidgetPlugin::watchFields()
+{
+    refusals = new FieldRefusals(this);
+    const auto number = [](const char* name) { return QStringLiteral("%1 must be a number, such as -12.5 or 1.5e6").arg(QLatin1String(name)); };
+    const std::pair<QLineEdit*, QString> numbers[] = {
+        {gdcLatitudeTextBox, number("Latitude")}, {gdcLongitudeTextBox, number("Longitude")},
+        {gdcElevationTextBox, number("Elevation")}, {elevDmsText, number("Elevation")},
+        {gccXTextBox, number("GCC X")}, {gccYTextBox, number("GCC Y")}, {gccZTextBox, number("GCC Z")},
+        {localXTextBox, number("Local X")}, {localYTextBox, number("Local Y")}, {localZTextBox, number("Local Z")},
+        {latDegText, QStringLiteral("Latitude degrees must be whole, from -90 to 90")},
+        {lonDegText, QStringLiteral("Longitude degrees must be whole, from -180 to 180")},
+        {latMinText, QStringLiteral("Minutes must be whole, from 0 to 59")},
+        {lonMinText, QStringLiteral("Minutes must be whole, from 0 to 59")},
+        {latSecText, QStringLiteral("Seconds must be from 0 to below 60")},
+        {lonSecText, QStringLiteral("Seconds must be from 0 to below 60")}};
+    for (const auto& [field, message] : numbers)
+        refusals->watch(field, locationStatus, message);
+    refusals->watch(utmZoneTextBox, utmStatus, QStringLiteral("The zone number must be from 1 to 60"));
+    refusals->watch(utmBandTextBox, utmStatus, QStringLiteral("The band must be a letter from C to X"));
+    refusals->watch(utmEastingTextBox, utmStatus, number("Easting"));
+    refusals->watch(utmNorthingTextBox, utmStatus, number("Northing"));
 }
 
 void CompassWidgetPlugin::writeGdcFields(const gmtl::Vec<double, 3>& gdc)

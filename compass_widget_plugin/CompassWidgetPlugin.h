@@ -35,6 +35,7 @@ namespace velmora::plugin::compass_widget {
 struct Location;
 class TerrainPick;
 class CompassWidget;
+class FieldRefusals;
 
 // The compass and location plugin: the "Compass" panel with one location in
 // six coordinate forms, the host's mouse events over the 3D view, the
@@ -147,8 +148,12 @@ private:
     // deg:min:sec fields stand for; the sign comes from the degrees fields.
     gmtl::Vec<double, 3> readDmsFields() const;
     // Reads the four UTM fields into utm and shows what is wrong with them in
-    // utmStatus; false (and utm untouched) when they hold no position.
+    // utmStatus, marking the field at fault; false (and utm untouched) when
+    // they hold no position.
     bool validateUtmFields(UtmLocation& utm);
+    // Gives every coordinate field with a validator the message that Return
+    // or leaving it shows while the validator does not take its text.
+    void watchFields();
 
     // Each writer sets its form's fields as formatDouble writes them (degrees
     // to degreeDecimals, metres to metreDecimals), the seconds as secondsText
@@ -197,6 +202,7 @@ private:
     static constexpr int noCursor = std::numeric_limits<int>::min();
 
     CompassWidget* paintedCompass = nullptr; // owned by the panel, beside the orientation text
+    FieldRefusals* refusals = nullptr;       // a child of this object
     bool syncing = false;
     unsigned int lastUtmZone = 0;
     char lastUtmBand = ' ';

@@ -1,6 +1,7 @@
 #include "FieldValidators.h"
 
 #include "DecimalFieldValidator.h"
+#include "WholeNumberValidator.h"
 
 #include <QDoubleValidator>
 #include <cmath>
@@ -36,7 +37,7 @@ QDoubleValidator* createSecondsValidator(QObject* parent)
 
 QIntValidator* createIntValidator(int bottom, int top, QObject* parent)
 {
-    auto* validator = new QIntValidator(bottom, top, parent);
+    auto* validator = new WholeNumberValidator(bottom, top, parent);
     validator->setLocale(fieldLocale());
     return validator;
 }

@@ -27,7 +27,9 @@ QDoubleValidator* createDoubleValidator(QObject* parent);
 // Where the user's locale writes a decimal comma, a typed ',' becomes '.'.
 QDoubleValidator* createSecondsValidator(QObject* parent);
 
-// Whole numbers from bottom to top (inclusive), without sign for bottom >= 0.
+// Whole numbers from bottom to top (inclusive). A sign, or digits beyond the
+// range, stay in the field as unfinished input, never taken: "-5" for
+// bottom >= 0 is shown as typed rather than read as 5.
 QIntValidator* createIntValidator(int bottom, int top, QObject* parent);
 
 // One UTM latitude band letter from C to X in either case. I and O pass here

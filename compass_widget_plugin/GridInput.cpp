@@ -3,23 +3,38 @@
 #include "NumberText.h"
 
 #include <cctype>
+#include <utility>
 
 namespace velmora::plugin::compass_widget {
 
-QString validateUtmTexts(const UtmTexts& texts, UtmLocation& utm)
+QString validateUtmTexts(const UtmTexts& texts, UtmLocation& utm, UtmField& faulty)
 {
-    if (texts.zone.isEmpty() || texts.band.isEmpty() || texts.easting.isEmpty() || texts.northing.isEmpty())
-        return QStringLiteral("There is a blank field");
+    const std::pair<const QString&, UtmField> fields[] = {{texts.zone, UtmField::Zone},
+                                                          {texts.band, UtmField::Band},
+                                                          {texts.easting, UtmField::Easting},
+                                                          {texts.northing, UtmField::Northing}};
+    for (const auto& [text, field] : fields) {
+        if (text.isEmpty()) {
+            faulty = field;
+            return QStringLiteral("There is a blank field");
+        }
+    }
 
-    const unsigned int zone = textToUnsigned(texts.zone);
-    if (zone < 1 || zone > 60)
-        return QStringLiteral("Zone needs to from 1 to 60");
+    // Signed, so "-5" is refused rather than read as zone 5.
+    bool whole = false;
+    const int zone = texts.zone.trimmed().toInt(&whole);
+    if (!whole || zone < 1 || zone > 60) {
+        faulty = UtmField::Zone;
+        return QStringLiteral("The zone number must be from 1 to 60");
+    }
 
     const char band = texts.band.at(0).toUpper().toLatin1();
-    if (band == 'I' || band == 'O')
+    if (band == 'I' || band == 'O') {
+        faulty = UtmField::Band;
         return QStringLiteral("UTM Band cannot be an I or an O");
+    }
 
-    utm.zone = zone;
+    utm.zone = static_cast<unsigned int>(zone);
     utm.band = band;
     utm.easting = textToDouble(texts.easting);
     utm.northing = textToDouble(texts.northing);

@@ -17,14 +17,25 @@ struct UtmTexts
     QString northing;
 };
 
+// One of the four UTM fields.
+enum class UtmField
+{
+    Zone,
+    Band,
+    Easting,
+    Northing
+};
+
 // Checks the UTM fields and reads them into utm. Returns the empty text when
 // they hold a position, else the message for the first fault found, in this
-// order: "There is a blank field" (any of the four empty), "Zone needs to
-// from 1 to 60", "UTM Band cannot be an I or an O". The band is read upper
-// case; easting and northing are read as the panel reads every number and
-// not range-checked (that is the conversion's business). utm is only
-// written when the texts hold a position.
-QString validateUtmTexts(const UtmTexts& texts, UtmLocation& utm);
+// order: "There is a blank field" (any of the four empty), "The zone number
+// must be from 1 to 60" (a zone that is not a whole number from 1 to 60:
+// "0", "-5", "61"), "UTM Band cannot be an I or an O"; faulty then names the
+// field at fault. The band is read upper case; easting and northing are read
+// as the panel reads every number and not range-checked (that is the
+// conversion's business). utm and faulty are only written when their answer
+// is known.
+QString validateUtmTexts(const UtmTexts& texts, UtmLocation& utm, UtmField& faulty);
 
 // The latitude band letter of an MGRS reference's grid zone designation, upper
 // case ("33TWN..." gives 'T', the polar "zgc12" gives 'Z'), or '\0' when the

@@ -109,10 +109,11 @@ void checkSplitJoin(double value)
 void checkUtm(const UtmTexts& texts)
 {
     UtmLocation utm{99, '?'};
-    const QString problem = validateUtmTexts(texts, utm);
+    UtmField faulty = UtmField::Easting;
+    const QString problem = validateUtmTexts(texts, utm, faulty);
     if (!problem.isEmpty()) {
         FUZZ_CHECK(problem == QLatin1String("There is a blank field") ||
-                       problem == QLatin1String("Zone needs to from 1 to 60") ||
+                       problem == QLatin1String("The zone number must be from 1 to 60") ||
                        problem == QLatin1String("UTM Band cannot be an I or an O"),
                    "unknown message '%s'", qPrintable(problem));
         FUZZ_CHECK(utm.zone == 99 && utm.band == '?', "a refused check wrote zone %u band %c", utm.zone, utm.band);

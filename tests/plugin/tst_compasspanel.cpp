@@ -365,12 +365,16 @@ private slots:
             // refused as typed, and in neither case read as 12 later.
             const bool commaLocale = (locale.isEmpty() ? QLocale::system() : QLocale(locale)).decimalPoint() == ',';
             row("decimal comma", "gdcLatitudeTextBox", "12,5", commaLocale ? "12.5" : "125", true);
+            // Without a validator letters were taken and "1234,5" read as 1234.
+            row("deg:min:sec elevation as GDC's", "elevDmsText", "12,5x", commaLocale ? "12.5" : "125", true);
             // German grouping would mean 1000.5; the field keeps only what reads back.
             row("german grouping refused", "gccXTextBox", "1.000,5", "1.0005", true);
             // Intermediate input finishes no edit and so starts no recomputation.
             row("lone minus", "localYTextBox", "-", "-", false);
             // Out of range but as long as the limit: shown, yet no edit finishes.
             row("zone above 60", "utmZoneTextBox", "61", "61", false);
+            // The '-' was dropped, and the zone read as 5.
+            row("zone -5 kept as typed", "utmZoneTextBox", "-5", "-5", false);
             row("zone grouping refused", "utmZoneTextBox", "1,5", "15", true);
             // I and O pass here, the UTM check refuses them with its own message.
             row("band outside C-X", "utmBandTextBox", "A", "", false);
@@ -383,7 +387,7 @@ private slots:
             row("seconds decimal comma", "lonSecText", "12,5", commaLocale ? "12.5" : "125", commaLocale);
             // The sign of an angle between -1 and 0 stands on its zero degrees.
             row("degrees minus zero", "latDegText", "-0", "-0", true);
-            row("minutes unsigned", "latMinText", "-5", "5", true);
+            row("minutes keep their sign", "latMinText", "-5", "-5", false);
         }
     }
 
@@ -405,6 +409,10 @@ private slots:
 
         QTEST(edit->text(), "shown");
         QCOMPARE(finishedSpy.count(), finished ? 1 : 0);
+        // Return on a text that cannot be taken says why and marks the field, instead of doing nothing.
+        const auto* message = plugin->find<QLabel>(field.startsWith("utm") ? "utmStatus" : "locationStatus");
+        QCOMPARE(edit->property("refused").toBool(), !finished);
+        QVERIFY(finished || !message->text().isEmpty());
         // Whatever a field lets through means the same to its reader as to the user.
         if (finished && qobject_cast<const QDoubleValidator*>(edit->validator()))
             QCOMPARE(velmora::plugin::compass_widget::textToDouble(edit->text()), QLocale::c().toDouble(edit->text()));
@@ -480,8 +488,9 @@ private slots:
         QTest::addColumn<Texts>("typed");
         QTest::addColumn<QString>("status");
         QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("marked"); // the field marked until corrected, if any
 
-        const QString blank = "There is a blank field", zone = "Zone needs to from 1 to 60", utm = "utmStatus";
+        const QString blank = "There is a blank field", zone = "The zone number must be from 1 to 60", utm = "utmStatus";
         auto with = [](Texts changes) {
             Texts t = {{"utmZoneTextBox", "10"}, {"utmBandTextBox", "T"}, {"utmEastingTextBox", "594507"},
                        {"utmNorthingTextBox", "5189496"}};
@@ -489,23 +498,33 @@ private slots:
             return t;
         };
         QTest::newRow("utm blank reported before zone")
-            << with({{"utmNorthingTextBox", ""}, {"utmZoneTextBox", "0"}}) << utm << blank;
-        QTest::newRow("utm zone 0") << with({{"utmZoneTextBox", "0"}}) << utm << zone;
+            << with({{"utmNorthingTextBox", ""}, {"utmZoneTextBox", "0"}}) << utm << blank << "utmNorthingTextBox";
+        QTest::newRow("utm zone 0") << with({{"utmZoneTextBox", "0"}}) << utm << zone << "utmZoneTextBox";
         QTest::newRow("utm band I, lower case") << with({{"utmBandTextBox", "i"}}) << utm
-                                                << "UTM Band cannot be an I or an O";
+                                                << "UTM Band cannot be an I or an O" << "utmBandTextBox";
         // Far outside any zone: no place, and no nan in the other forms.
         QTest::newRow("utm easting outside the zone")
-            << with({{"utmEastingTextBox", "90000000"}}) << utm << "No place in zone 10T has this easting and northing";
+            << with({{"utmEastingTextBox", "90000000"}}) << utm << "No place in zone 10T has this easting and northing"
+            << "";
         QTest::newRow("mgrs square not in zone") << Texts{{"mgrsTextBox", "33TAA1234512345"}} << "mgrsStatus"
-                                                 << "The 100 km square AA is not in grid zone 33T";
+                                                 << "The 100 km square AA is not in grid zone 33T" << "";
         QTest::newRow("latitude 200") << Texts{{"gdcLatitudeTextBox", "200"}} << "locationStatus"
-                                      << "Latitude must be from -90 to 90 degrees";
+                                      << "Latitude must be from -90 to 90 degrees" << "";
+        // Return in the seconds field read 5 degrees 60 minutes as 6 degrees, without a word.
+        QTest::newRow("minutes 60 beside the finished seconds")
+            << Texts{{"latMinText", "60"}, {"latSecText", "1"}} << "locationStatus"
+            << "Minutes must be whole, from 0 to 59" << "latMinText";
+        // An unfinished number beside the finished field was read as far as it went.
+        QTest::newRow("unfinished exponent beside the finished field")
+            << Texts{{"gdcLatitudeTextBox", "12e"}, {"gdcLongitudeTextBox", "5"}} << "locationStatus"
+            << "Latitude must be a number, such as -12.5 or 1.5e6" << "gdcLatitudeTextBox";
         // Far beyond the earth, long before converting the digits shown could overflow.
         QTest::newRow("geocentric far beyond the earth") << Texts{{"gccXTextBox", "1e11"}} << "locationStatus"
-                                                         << "No place on the earth has these coordinates";
+                                                         << "No place on the earth has these coordinates" << "";
         // Far beyond the earth, the local frame overflows to infinity.
         QTest::newRow("local beyond range") << Texts{{"localXTextBox", "1.7e308"}, {"localYTextBox", "1.7e308"}}
-                                            << "locationStatus" << "No place on the earth has these coordinates";
+                                            << "locationStatus" << "No place on the earth has these coordinates"
+                                            << "";
     }
 
     void refusedEditsChangeNothing()
@@ -517,6 +536,9 @@ private slots:
         auto* label = plugin->find<QLabel>(status);
         QTEST(label->text(), "message");
         QVERIFY(label->isVisibleTo(plugin->panel()));
+        QFETCH(QString, marked);
+        for (const QString& name : typed.keys())
+            QCOMPARE(plugin->field(name)->property("refused").toBool(), name == marked);
         Texts after = plugin->texts();
         for (auto it = typed.cbegin(); it != typed.cend(); ++it)
             after[it.key()] = before[it.key()];
@@ -525,6 +547,7 @@ private slots:
         // A good edit anywhere shows a new place in every form: the complaint no longer applies.
         plugin->enter({{"gdcLatitudeTextBox", "45"}});
         QCOMPARE(label->text(), QString());
+        QVERIFY(marked.isEmpty() || !plugin->field(marked)->property("refused").toBool());
         QVERIFY(status != "locationStatus" || !label->isVisibleTo(plugin->panel()));
     }
 
