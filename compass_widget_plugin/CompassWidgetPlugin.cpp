@@ -415,8 +415,9 @@ void CompassWidgetPlugin::recalculateFromMgrsChange()
         mgrsStatus->setText(QString::fromStdString(error));
         return;
     }
-    if (showLocation(locationFromUtm(utm), CoordinateSystem::Mgrs, mgrsStatus))
-        mgrsStatus->setText(QString::fromStdString(error));
+    const Location location = locationFromUtm(utm, fieldToDouble(gdcElevationTextBox));
+    if (showLocation(location, CoordinateSystem::Mgrs, mgrsStatus))
+        mgrsStatus->setText(placeBandNote(utm.band, location.utm.band));
 }
 
 void CompassWidgetPlugin::recalculateFromUtmChange()
@@ -424,10 +425,14 @@ void CompassWidgetPlugin::recalculateFromUtmChange()
     UtmLocation utm;
     if (!validateUtmFields(utm))
         return;
-    if (!showLocation(locationFromUtm(utm), CoordinateSystem::Utm, utmStatus))
+    const Location location = locationFromUtm(utm, fieldToDouble(gdcElevationTextBox));
+    if (!showLocation(location, CoordinateSystem::Utm, utmStatus)) {
         utmStatus->setText(QStringLiteral("No place in zone %1%2 has this easting and northing")
                                .arg(utm.zone)
                                .arg(QLatin1Char(utm.band)));
+        return;
+    }
+    utmStatus->setText(placeBandNote(utm.band, location.utm.band));
 }
 
 void CompassWidgetPlugin::toUpper(const QString& text)
@@ -471,7 +476,9 @@ bool CompassWidgetPlugin::validateUtmFields(UtmLocation& utm)
 void CompassWidgetPlugin::watchFields()
 {
     refusals = new FieldRefusals(this);
-    const auto number = [](const char* name) { return QStringLiteral("%1 must be a number, such as -12.5 or 1.5e6").arg(QLatin1String(name)); };
+    const auto number = [](const char* name) {
+        return QStringLiteral("%1 must be a number, such as -12.5 or 1.5e6").arg(QLatin1String(name));
+    };
     const std::pair<QLineEdit*, QString> numbers[] = {
         {gdcLatitudeTextBox, number("Latitude")}, {gdcLongitudeTextBox, number("Longitude")},
         {gdcElevationTextBox, number("Elevation")}, {elevDmsText, number("Elevation")},
@@ -558,13 +565,17 @@ bool CompassWidgetPlugin::showLocation(const Location& location, CoordinateSyste
         mgrsTextBox->setText(QString::fromStdString(location.mgrs));
         mgrsStatus->clear();
     }
-    // A UTM edit keeps its fields as typed and the remembered zone and band.
+    // A UTM edit keeps its zone, easting and northing as typed; its band
+    // only picked the hemisphere, so the field shows the band of the place.
     if (edited != CoordinateSystem::Utm) {
         writeUtmFields(location.utm);
         utmStatus->clear();
-        lastUtmZone = location.utm.zone;
-        lastUtmBand = location.utm.band;
+    } else {
+        utmBandTextBox->setText(QString(QLatin1Char(location.utm.band)));
     }
+    // A reference without zone and band is read in the ones shown.
+    lastUtmZone = location.utm.zone;
+    lastUtmBand = location.utm.band;
     return true;
 }
 

@@ -41,6 +41,13 @@ QString validateUtmTexts(const UtmTexts& texts, UtmLocation& utm, UtmField& faul
     return {};
 }
 
+QString placeBandNote(char used, char placed)
+{
+    if (used == placed)
+        return {};
+    return QStringLiteral("This place lies in band %1, not %2").arg(QLatin1Char(placed)).arg(QLatin1Char(used));
+}
+
 char mgrsBandLetter(const std::string& reference)
 {
     std::string text;

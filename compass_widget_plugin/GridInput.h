@@ -37,6 +37,11 @@ enum class UtmField
 // is known.
 QString validateUtmTexts(const UtmTexts& texts, UtmLocation& utm, UtmField& faulty);
 
+// The note for a grid position read in band `used` (upper case) whose place
+// lies in band `placed`: "This place lies in band U, not T", or the empty
+// text when they agree.
+QString placeBandNote(char used, char placed);
+
 // The latitude band letter of an MGRS reference's grid zone designation, upper
 // case ("33TWN..." gives 'T', the polar "zgc12" gives 'Z'), or '\0' when the
 // reference starts with its 100 km square and so has no band of its own.

@@ -1,5 +1,7 @@
 #include "Location.h"
 
+#include "GridInput.h"
+
 #include <velmora/terrain/TerrainManager.h>
 #include <velmora/utility/CoordConverter.h>
 
@@ -68,13 +70,15 @@ Location locationFromLocal(const gmtl::Vec<double, 3>& local)
     return location;
 }
 
-Location locationFromUtm(const UtmLocation& utm)
+Location locationFromUtm(const UtmLocation& utm, double elevation)
 {
     Location location;
     location.utm = utm;
     location.mgrs = CoordConverter::convertUtmToMgrs(utm.easting, utm.northing, utm.zone, utm.band, mgrsPrecision);
     CoordConverter::convertUtmToGdc(utm.zone, utm.band, utm.easting, utm.northing, location.gdc[0], location.gdc[1]);
-    location.gdc[2] = 0.0;
+    location.gdc[2] = elevation;
+    if (const char band = mgrsBandLetter(location.mgrs); band != '\0')
+        location.utm.band = band;
     TerrainManager::instance()->convertGdcToTerrainLocal(location.gdc, location.local);
     TerrainManager::instance()->convertTerrainLocalToGcc(location.local, location.gcc);
     return location;

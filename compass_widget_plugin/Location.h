@@ -31,9 +31,13 @@ Location locationFromGdc(const gmtl::Vec<double, 3>& gdc);
 Location locationFromGcc(const gmtl::Vec<double, 3>& gcc);
 // From terrain-local x, y, z: geocentric, geodetic from it, UTM and MGRS.
 Location locationFromLocal(const gmtl::Vec<double, 3>& local);
-// From a UTM (or UPS) position: MGRS, latitude and longitude at elevation 0
-// (a grid position has no height), then local and geocentric.
-Location locationFromUtm(const UtmLocation& utm);
+// From a UTM (or UPS) position and an elevation in metres (a grid position
+// has no height of its own, so the caller keeps the one it showed): MGRS,
+// latitude and longitude, then local and geocentric. The band of utm only
+// picks the hemisphere; the result's band is the one the place lies in, as
+// its MGRS reference names it (a band's 100 km rows run past its edges, so
+// the two can differ). Without a reference the band stays as given.
+Location locationFromUtm(const UtmLocation& utm, double elevation);
 
 // Why the location cannot be shown, in words for the panel, or the empty text
 // when every form has a value. Out-of-domain input reaches the host unchanged

@@ -87,7 +87,6 @@ public:
         plugin.frame();
         typed.clear();
         onePlace = true;
-        typedBand = false;
         check();
     }
 
@@ -128,7 +127,7 @@ private:
     void placeShownIf(bool rewritten)
     {
         if (rewritten && plugin.find<QLabel>("locationStatus")->text().isEmpty())
-            onePlace = true, typedBand = false;
+            onePlace = true;
     }
 
     // Field: a byte; how to finish: a byte (Return, focus change, not at
@@ -169,7 +168,6 @@ private:
         onePlace = plugin.find<QLabel>(status)->text().isEmpty();
         if (!onePlace)
             return;
-        typedBand = form == "utm";
         const Texts after = plugin.texts();
         for (auto it = edited.cbegin(); it != edited.cend(); ++it)
             FUZZ_CHECK(formOf(it.key()) != form || after[it.key()] == it.value(),
@@ -236,7 +234,7 @@ private:
                              it.value().contains("inf", Qt::CaseInsensitive)),
                        "%s shows '%s'", qPrintable(it.key()), qPrintable(it.value()));
         if (onePlace) {
-            const QString problem = velmora::testing::sixFormsDisagreement(shown, typedBand);
+            const QString problem = velmora::testing::sixFormsDisagreement(shown);
             FUZZ_CHECK(problem.isEmpty(), "%s\n  panel: %s", qPrintable(problem),
                        qPrintable(QStringList(shown.values()).join(' ')));
         }
@@ -248,9 +246,8 @@ private:
     QLabel* statusText = nullptr;
     // What the user's keys left in a field; it may say anything.
     Texts typed;
-    // Whether the panel claims one place in all six forms, and whether its UTM band is one a user typed.
+    // Whether the panel claims one place in all six forms.
     bool onePlace = true;
-    bool typedBand = false;
     bool finished = false;
 };
 

@@ -21,9 +21,8 @@ namespace velmora::testing {
 // converters and is compared with the GDC form within what the forms show
 // (8 significant digits of the largest coordinate; the grid forms, on the
 // ellipsoid, within 3 m). The MGRS reference must read with the UTM form's
-// zone and band and name the same zone and band, unless `typedBand`: a UTM
-// edit keeps the band as typed, which only picks the hemisphere.
-inline QString sixFormsDisagreement(const Texts& shown, bool typedBand = false)
+// zone and band and name the same zone and band.
+inline QString sixFormsDisagreement(const Texts& shown)
 {
     using utility::CoordConverter;
     auto number = [&](const QString& field) { return plugin::compass_widget::textToDouble(shown.value(field)); };
@@ -67,7 +66,7 @@ inline QString sixFormsDisagreement(const Texts& shown, bool typedBand = false)
     if (!CoordConverter::convertMgrsToUtm(zone, band, mgrs, mgrsZone, easting, northing, error))
         return QString("MGRS '%1' does not read: %2").arg(mgrs.c_str(), error.c_str());
     const char mgrsBand = plugin::compass_widget::mgrsBandLetter(mgrs);
-    if (!typedBand && (mgrsZone != zone || (mgrsBand != '\0' && mgrsBand != band)))
+    if (mgrsZone != zone || (mgrsBand != '\0' && mgrsBand != band))
         return QString("MGRS '%1' is not in UTM zone %2%3").arg(mgrs.c_str()).arg(zone).arg(bandText);
 
     const osg::Vec3d gdc = gccOf(latitude, longitude, number("gdcElevationTextBox"));

@@ -435,8 +435,9 @@ private slots:
     {
         QFETCH(QStringList, place);
         QFETCH(QString, form);
-        // A place far away first, so that every form really changes; a grid reference has no height.
-        plugin->enter({{"gdcLatitudeTextBox", "-45"}, {"gdcLongitudeTextBox", "-100"}, {"gdcElevationTextBox", "9"}});
+        // A place far away first, so that every form really changes; a grid edit keeps the height shown, and
+        // the reference values lie on the ellipsoid.
+        plugin->enter({{"gdcLatitudeTextBox", "-45"}, {"gdcLongitudeTextBox", "-100"}, {"gdcElevationTextBox", "0"}});
 
         const double latitude = place[1].toDouble(), longitude = place[2].toDouble();
         auto mm = [&](int column) { return QString::number(place[column].toDouble(), 'f', 3); };
@@ -460,9 +461,9 @@ private slots:
         plugin->enter(typed);
 
         const Texts shown = plugin->texts();
-        // The edited form keeps what the user typed.
+        // The edited form keeps what the user typed, the band upper case.
         for (auto it = typed.cbegin(); it != typed.cend(); ++it)
-            QCOMPARE(shown[it.key()], it.value());
+            QCOMPARE(shown[it.key()].toUpper(), it.value().toUpper());
         for (const char* status : {"locationStatus", "utmStatus", "mgrsStatus"})
             QCOMPARE(plugin->find<QLabel>(status)->text(), QString());
         QCOMPARE(velmora::testing::sixFormsDisagreement(shown), QString());
@@ -490,7 +491,8 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("marked"); // the field marked until corrected, if any
 
-        const QString blank = "There is a blank field", zone = "The zone number must be from 1 to 60", utm = "utmStatus";
+        const QString blank = "There is a blank field", zone = "The zone number must be from 1 to 60";
+        const QString utm = "utmStatus";
         auto with = [](Texts changes) {
             Texts t = {{"utmZoneTextBox", "10"}, {"utmBandTextBox", "T"}, {"utmEastingTextBox", "594507"},
                        {"utmNorthingTextBox", "5189496"}};
@@ -581,6 +583,48 @@ private slots:
             QTEST(plugin->field("utmZoneTextBox")->text() + plugin->field("utmBandTextBox")->text(), "zoneAndBand");
             QVERIFY(std::fabs(plugin->field("gdcLatitudeTextBox")->text().toDouble() - latitude) < 0.01);
         }
+    }
+
+    void gridEdits_data()
+    {
+        QTest::addColumn<Texts>("edit");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("note");
+        QTest::addColumn<QString>("zoneAndBand");
+        QTest::addColumn<QString>("bare");       // a reference without zone and band typed next, if any
+        QTest::addColumn<double>("longitude");   // where it lies
+        // Zones six apart share their square letters: the bare reference was read in zone 10 without a word.
+        QTest::newRow("zone edit, then a bare reference")
+            << Texts{{"utmZoneTextBox", "16"}} << "utmStatus" << "" << "16T" << "ES9450789496" << -85.76;
+        // A row runs past its band's edge; the typed band T was shown and remembered.
+        QTest::newRow("reference beyond its band") << Texts{{"mgrsTextBox", "10TDU0000099999"}} << "mgrsStatus"
+                                                   << "This place lies in band U, not T" << "10U" << "DU0000099999"
+                                                   << -124.36;
+        QTest::newRow("northing in the next band") << Texts{{"utmNorthingTextBox", "5500000"}} << "utmStatus"
+                                                   << "This place lies in band U, not T" << "10U" << "" << 0.0;
+    }
+
+    void gridEdits()
+    {
+        QFETCH(Texts, edit);
+        QFETCH(QString, status);
+        auto zoneAndBand = [&] { return plugin->field("utmZoneTextBox")->text() + plugin->field("utmBandTextBox")->text(); };
+        plugin->enter(
+            {{"gdcLatitudeTextBox", "46.85"}, {"gdcLongitudeTextBox", "-121.76"}, {"gdcElevationTextBox", "1500"}});
+        plugin->enter(edit);
+        QTEST(plugin->find<QLabel>(status)->text(), "note");
+        QTEST(zoneAndBand(), "zoneAndBand");
+        // A grid form has no height; the one shown was set to 0.
+        QCOMPARE(plugin->field("gdcElevationTextBox")->text(), QString("1500"));
+
+        QFETCH(QString, bare);
+        if (bare.isEmpty())
+            return;
+        plugin->enter({{"mgrsTextBox", bare}});
+        QCOMPARE(plugin->find<QLabel>("mgrsStatus")->text(), QString());
+        QTEST(zoneAndBand(), "zoneAndBand");
+        QFETCH(double, longitude);
+        QVERIFY(std::fabs(plugin->field("gdcLongitudeTextBox")->text().toDouble() - longitude) < 0.01);
     }
 
 private:

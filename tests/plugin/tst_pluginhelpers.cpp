@@ -45,7 +45,8 @@ private slots:
         QTest::newRow("number, German user") << formatDouble(-117.25, degreeDecimals) << "-117.25";
         QLocale::setDefault(QLocale::c());
         // Conversion noise and single-precision digits are no position: never in exponent form.
-        QTest::newRow("metres below a tenth of a millimetre are 0") << formatDouble(-8.7311491e-11, metreDecimals) << "0";
+        QTest::newRow("metres below a tenth of a millimetre are 0") << formatDouble(-8.7311491e-11, metreDecimals)
+                                                                    << "0";
         QTest::newRow("float noise cut at the decimals") << formatDouble(-0.037109375, metreDecimals) << "-0.0371";
         QTest::newRow("degrees below a millimetre are 0") << formatDouble(3e-12, degreeDecimals) << "0";
         QTest::newRow("large values in plain digits") << formatDouble(1.23456789e9, metreDecimals) << "1234567900";
@@ -59,7 +60,8 @@ private slots:
         QTest::newRow("split tiny negative") << split(-0.0000001) << "-0 0 0.0004";
         QTest::newRow("split no sign on zero") << split(-1e-9) << "0 0 0.0000";
         // Single precision gave 35.999908 and 10.439987.
-        QTest::newRow("split exact seconds") << split(-121.76) + " " + split(46.8529) << "-121 45 36.0000 46 51 10.4400";
+        QTest::newRow("split exact seconds") << split(-121.76) + " " + split(46.8529)
+                                             << "-121 45 36.0000 46 51 10.4400";
         // Seconds rounding up to 60 are carried, never shown as 60.
         QTest::newRow("split seconds carry") << split(10.99999999) << "11 0 0.0000";
         // Below 1e-4 seconds came out as 5.7220459e-05, which the seconds field refuses.
