@@ -412,7 +412,7 @@ void CompassWidgetPlugin::recalculateFromMgrsChange()
     std::string error;
     if (!utility::CoordConverter::convertMgrsToUtm(lastUtmZone, utm.band, reference, utm.zone, utm.easting,
                                                    utm.northing, error)) {
-        mgrsStatus->setText(QString::fromStdString(error));
+        mgrsStatus->setText(mgrsRefusal(reference, error));
         return;
     }
     const Location location = locationFromUtm(utm, fieldToDouble(gdcElevationTextBox));

@@ -2,6 +2,8 @@
 
 #include "NumberText.h"
 
+#include <QRegularExpression>
+
 #include <cctype>
 #include <utility>
 
@@ -46,6 +48,20 @@ QString placeBandNote(char used, char placed)
     if (used == placed)
         return {};
     return QStringLiteral("This place lies in band %1, not %2").arg(QLatin1Char(placed)).arg(QLatin1Char(used));
+}
+
+QString mgrsRefusal(const std::string& reference, const std::string& hostError)
+{
+    QString text = QString::fromStdString(reference).toUpper();
+    text.remove(QRegularExpression(QStringLiteral("\\s")));
+    // A zone and band, a polar band and square, or a square alone; then up to
+    // 11 digits for each of easting and northing.
+    static const QRegularExpression shape(
+        QStringLiteral("^([0-9]{1,2}[A-Z]([A-Z]{2})?|[A-Z]{2,3})([0-9]{2}){0,11}$"));
+    const bool hasDigits = text.contains(QRegularExpression(QStringLiteral("[0-9]")));
+    if (hasDigits && shape.match(text).hasMatch())
+        return QString::fromStdString(hostError);
+    return QStringLiteral("This is not an MGRS reference such as 10TES9450789496");
 }
 
 char mgrsBandLetter(const std::string& reference)

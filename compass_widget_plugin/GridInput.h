@@ -42,6 +42,15 @@ QString validateUtmTexts(const UtmTexts& texts, UtmLocation& utm, UtmField& faul
 // text when they agree.
 QString placeBandNote(char used, char placed);
 
+// The message for an MGRS reference the host refused with hostError: that
+// error, which names the fault, when the text is shaped like a reference
+// (grid zone designation, 100 km square and digit pairs, or a part of
+// that, blanks anywhere, either case); otherwise "This is not an MGRS
+// reference such as 10TES9450789496". A text of letters alone counts as
+// a reference only when the host reads it, so "abc" is not taken for grid
+// zone A's square BC.
+QString mgrsRefusal(const std::string& reference, const std::string& hostError);
+
 // The latitude band letter of an MGRS reference's grid zone designation, upper
 // case ("33TWN..." gives 'T', the polar "zgc12" gives 'Z'), or '\0' when the
 // reference starts with its 100 km square and so has no band of its own.

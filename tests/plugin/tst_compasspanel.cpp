@@ -510,6 +510,11 @@ private slots:
             << "";
         QTest::newRow("mgrs square not in zone") << Texts{{"mgrsTextBox", "33TAA1234512345"}} << "mgrsStatus"
                                                  << "The 100 km square AA is not in grid zone 33T" << "";
+        // Read as grid zone A's square BC, which named a fault in a reference nobody typed.
+        for (const char* text : {"abc", "12345"})
+            QTest::addRow("mgrs %s is no reference", text) << Texts{{"mgrsTextBox", text}} << "mgrsStatus"
+                                                           << "This is not an MGRS reference such as 10TES9450789496"
+                                                           << "";
         QTest::newRow("latitude 200") << Texts{{"gdcLatitudeTextBox", "200"}} << "locationStatus"
                                       << "Latitude must be from -90 to 90 degrees" << "";
         // Return in the seconds field read 5 degrees 60 minutes as 6 degrees, without a word.
