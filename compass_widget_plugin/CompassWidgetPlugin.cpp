@@ -37,10 +37,13 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QStatusBar>
+#include <QStyle>
 
 #include <cmath>
 #include <iostream>
+#include <vector>
 
 namespace velmora::plugin::compass_widget {
 
@@ -147,6 +150,7 @@ CompassWidgetPlugin::CompassWidgetPlugin()
     latSecText->setValidator(seconds);
     lonSecText->setValidator(seconds);
     watchFields();
+    fitTexts();
 
     buildHud();
 }
@@ -582,7 +586,49 @@ bool CompassWidgetPlugin::showLocation(const Location& location, CoordinateSyste
 void CompassWidgetPlugin::setLocationStatus(const QString& text)
 {
     locationStatus->setText(text);
-    locationStatus->setVisible(!text.isEmpty());
+}
+
+void CompassWidgetPlugin::fitTexts()
+{
+    // Every field at least as wide as the longest text it is written (eight
+    // significant digits, sign and point; '8' stands for any digit), so no
+    // leading digit scrolls out of view, whatever the font and pixel ratio.
+    const std::pair<const char*, std::vector<QLineEdit*>> widest[] = {
+        {"-88.888888", {gdcLatitudeTextBox}},
+        {"-188.88888", {gdcLongitudeTextBox}},
+        {"-8888.8888", {gdcElevationTextBox, elevDmsText, gccXTextBox, gccYTextBox, gccZTextBox, localXTextBox,
+                        localYTextBox, localZTextBox, utmEastingTextBox, utmNorthingTextBox}},
+        {"-188", {latDegText, lonDegText}},
+        {"88", {latMinText, lonMinText, utmZoneTextBox}},
+        {"88.8888", {latSecText, lonSecText}},
+        {"W", {utmBandTextBox}},
+        {"88WWW8888888888", {mgrsTextBox}}};
+    for (const auto& [text, fields] : widest) {
+        for (QLineEdit* field : fields) {
+            // The frame on both sides, Qt's 2-pixel text margins and the cursor.
+            const int frame = field->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, field);
+            field->setMinimumWidth(field->fontMetrics().horizontalAdvance(QLatin1String(text)) + 2 * frame + 5);
+        }
+    }
+    // Two characters at most: the room goes to easting and northing.
+    for (QLineEdit* field : {utmZoneTextBox, utmBandTextBox})
+        field->setMaximumWidth(field->minimumWidth());
+    // A button's text keeps clear of its edges, the longest one too.
+    for (QPushButton* button : buttonArea->findChildren<QPushButton*>()) {
+        const QFontMetrics metrics = button->fontMetrics();
+        button->setMinimumWidth(metrics.horizontalAdvance(button->text()) + 4 * metrics.horizontalAdvance(QLatin1Char('M')));
+    }
+    // Messages appear in room kept for them: nothing moves or is cut off when
+    // one does, and a long one wraps instead of widening the panel. The host's
+    // reasons for refusing a reference can take two lines.
+    for (auto [label, lines] : {std::pair{utmStatus, 1}, std::pair{mgrsStatus, 2}, std::pair{locationStatus, 1}}) {
+        label->setWordWrap(true);
+        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+        // As tall as that many lines of its own text, margins and all.
+        label->setText(QString(QStringLiteral("X\n")).repeated(lines).trimmed());
+        label->setFixedHeight(label->sizeHint().height());
+        label->clear();
+    }
 }
 
 std::array<QLineEdit*, 21> CompassWidgetPlugin::coordinateFields() const

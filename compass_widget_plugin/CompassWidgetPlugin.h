@@ -169,8 +169,10 @@ private:
     // the location has no value in some form (out-of-domain input), nothing
     // but status changes: the reason goes there and false is returned.
     bool showLocation(const Location& location, CoordinateSystem edited, QLabel* status);
-    // Shows text in the message line under the MGRS form, hidden while empty.
+    // Shows text in the message line under the MGRS form.
     void setLocationStatus(const QString& text);
+    // Sizes the fields to their longest texts and keeps room for the messages.
+    void fitTexts();
 
     // Makes the terrain-local point (metres) the shown location: writes it
     // into the local fields (as writeLocalFields does) and derives every

@@ -16,7 +16,9 @@
 #include <QLabel>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QPushButton>
 #include <QSpinBox>
+#include <QStyleOptionFrame>
 #include <QStatusBar>
 
 #include <osg/Geode>
@@ -259,17 +261,51 @@ private slots:
         QVERIFY(projection->getMatrix() == osg::Matrixd::ortho2D(0, 640, 0, 480));
     }
 
+    void shownWhole_data()
+    {
+        QTest::addColumn<bool>("narrowest");
+        QTest::newRow("default size") << false;
+        // As narrow and short as its layout allows, as in a small window.
+        QTest::newRow("narrowest") << true;
+    }
+
     void shownWhole()
     {
+        QFETCH(bool, narrowest);
+        QWidget* panel = plugin->panel();
+        panel->show();
+        QVERIFY(QTest::qWaitForWindowExposed(panel));
         // The painted compass beside the orientation text, where a user sees it turn, and not cut off.
-        plugin->panel()->show();
-        QVERIFY(QTest::qWaitForWindowExposed(plugin->panel()));
         QWidget* area = plugin->find("compassWidget");
-        int shownWhole = 0;
+        int compasses = 0;
         for (QWidget* compass : area->findChildren<QWidget*>("", Qt::FindDirectChildrenOnly))
-            shownWhole += compass->inherits("velmora::plugin::compass_widget::CompassWidget") &&
-                          area->rect().contains(compass->geometry());
-        QCOMPARE(shownWhole, 1);
+            compasses += compass->inherits("velmora::plugin::compass_widget::CompassWidget") &&
+                         area->rect().contains(compass->geometry());
+        QCOMPARE(compasses, 1);
+
+        // The longest texts each form writes, on both geodetic pages.
+        plugin->enter({{"gdcLatitudeTextBox", "-45.987654"}, {"gdcLongitudeTextBox", "-179.98765"},
+                       {"gdcElevationTextBox", "-1234.5678"}});
+        plugin->enter({{"lonSecText", "59.9999"}});
+        panel->resize(narrowest ? panel->minimumSizeHint() : panel->sizeHint());
+        for (bool dms : {false, true}) {
+            plugin->find<QCheckBox>("dmsCheckBox")->setChecked(dms);
+            QCoreApplication::sendPostedEvents();
+            QCOMPARE(wronglyShown(), QStringList());
+        }
+
+        // Messages, the longest of each line, appear in room kept for them: nothing moves or is cut off.
+        const Texts where = widgetPlaces();
+        plugin->enter({{"gdcLatitudeTextBox", "95"}});
+        plugin->enter({{"utmEastingTextBox", "90000000"}});
+        plugin->enter({{"mgrsTextBox", "10TES 945 0789496"}});
+        QCoreApplication::sendPostedEvents();
+        for (const char* name : {"locationStatus", "utmStatus", "mgrsStatus"}) {
+            const auto* message = plugin->find<QLabel>(name);
+            QVERIFY2(!message->text().isEmpty() && message->heightForWidth(message->width()) <= message->height(),
+                     name);
+        }
+        QCOMPARE(widgetPlaces(), where);
     }
 
     void statusText_data()
@@ -555,7 +591,6 @@ private slots:
         plugin->enter({{"gdcLatitudeTextBox", "45"}});
         QCOMPARE(label->text(), QString());
         QVERIFY(marked.isEmpty() || !plugin->field(marked)->property("refused").toBool());
-        QVERIFY(status != "locationStatus" || !label->isVisibleTo(plugin->panel()));
     }
 
     void mgrsReferences_data()
@@ -633,6 +668,47 @@ private slots:
     }
 
 private:
+    // What a user cannot see whole: a widget sticking out of its parent, a field whose text scrolls out of
+    // view, a button whose text runs into its edges (less than an 'M' of room on each side).
+    QStringList wronglyShown() const
+    {
+        QStringList wrong;
+        for (QWidget* widget : plugin->panel()->findChildren<QWidget*>()) {
+            if (!widget->isVisible() || widget->objectName().startsWith("qt_"))
+                continue;
+            const QFontMetrics metrics = widget->fontMetrics();
+            if (!widget->parentWidget()->rect().contains(widget->geometry()))
+                wrong << widget->objectName() + " sticks out";
+            if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+                QStyleOptionFrame option;
+                option.initFrom(edit);
+                option.lineWidth = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit);
+                // QLineEdit keeps 2 pixels on each side of the text.
+                const int room = edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit).width() - 4;
+                if (metrics.horizontalAdvance(edit->text()) >= room)
+                    wrong << edit->objectName() + " cuts " + edit->text();
+            }
+            if (auto* button = qobject_cast<QPushButton*>(widget))
+                if (metrics.horizontalAdvance(button->text()) + 2 * metrics.horizontalAdvance('M') > button->width())
+                    wrong << button->objectName() + " is tight";
+        }
+        return wrong;
+    }
+
+    // Where each visible widget of the panel is.
+    Texts widgetPlaces() const
+    {
+        Texts places;
+        for (QWidget* widget : plugin->panel()->findChildren<QWidget*>())
+            if (widget->isVisible())
+                places[widget->objectName()] += QString("(%1 %2 %3 %4)")
+                                                    .arg(widget->mapTo(plugin->panel(), QPoint()).x())
+                                                    .arg(widget->mapTo(plugin->panel(), QPoint()).y())
+                                                    .arg(widget->width())
+                                                    .arg(widget->height());
+        return places;
+    }
+
     void look(const osg::Vec3d& direction)
     {
         host->application().setStartView(osg::Vec3d(), direction, osg::Vec3d(0, 0, 1));
