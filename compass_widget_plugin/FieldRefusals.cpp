@@ -43,7 +43,7 @@ bool FieldRefusals::allTaken(std::initializer_list<QLineEdit*> fields)
 void FieldRefusals::refuse(QLineEdit* field, const QString& message)
 {
     const auto it = refusals.constFind(field);
-    if (it == refusals.constEnd())
+    if (it == refusals.constEnd() || !it->status)
         return;
     it->status->setText(message);
     it->status->show();
@@ -57,7 +57,10 @@ bool FieldRefusals::isMarked(const QLineEdit* field)
 
 bool FieldRefusals::eventFilter(QObject* watched, QEvent* event)
 {
-    auto* field = static_cast<QLineEdit*>(watched);
+    // Null while a field is being destroyed: it is a line edit no longer.
+    auto* field = qobject_cast<QLineEdit*>(watched);
+    if (!field)
+        return false;
     bool finishing = false;
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();

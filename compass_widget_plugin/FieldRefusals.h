@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <initializer_list>
@@ -48,7 +49,9 @@ protected:
 private:
     struct Refusal
     {
-        QLabel* status = nullptr;
+        // The panel's widgets go before this object does; a field losing
+        // focus while they are torn down must not reach a deleted label.
+        QPointer<QLabel> status;
         QString message;
     };
 
