@@ -616,7 +616,8 @@ void CompassWidgetPlugin::fitTexts()
     // A button's text keeps clear of its edges, the longest one too.
     for (QPushButton* button : buttonArea->findChildren<QPushButton*>()) {
         const QFontMetrics metrics = button->fontMetrics();
-        button->setMinimumWidth(metrics.horizontalAdvance(button->text()) + 4 * metrics.horizontalAdvance(QLatin1Char('M')));
+        const int room = 4 * metrics.horizontalAdvance(QLatin1Char('M'));
+        button->setMinimumWidth(metrics.horizontalAdvance(button->text()) + room);
     }
     // Messages appear in room kept for them: nothing moves or is cut off when
     // one does, and a long one wraps instead of widening the panel. The host's

@@ -165,9 +165,11 @@ private:
     void writeUtmFields(const UtmLocation& utm);
 
     // Writes location into every form but the edited one, which keeps the
-    // text as typed, and clears the messages of the forms it rewrote. When
-    // the location has no value in some form (out-of-domain input), nothing
-    // but status changes: the reason goes there and false is returned.
+    // text as typed (a UTM edit's band field excepted: it shows the band of
+    // the place), clears the messages of the forms it rewrote and remembers
+    // the zone and band shown for references without them. When the
+    // location has no value in some form (out-of-domain input), nothing but
+    // status changes: the reason goes there and false is returned.
     bool showLocation(const Location& location, CoordinateSystem edited, QLabel* status);
     // Shows text in the message line under the MGRS form.
     void setLocationStatus(const QString& text);
