@@ -274,7 +274,8 @@ Axis axisOf(const AngleText& angle)
     return angle.label;
 }
 
-// Only bare numbers: two, four or six are two angles of one, two or three parts.
+// Only bare numbers: two, four or six are two angles of one, two or three
+// parts; any other count gives no angle at all, since no split of it is sure.
 bool splitBareNumbers(const QString& text, std::vector<AngleText>& angles)
 {
     static const QRegularExpression bare(QStringLiteral(R"(^[+-]?[\d.]+(?: +[+-]?[\d.]+)+$)"));
@@ -282,7 +283,7 @@ bool splitBareNumbers(const QString& text, std::vector<AngleText>& angles)
         return false;
     const QStringList numbers = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     if (numbers.size() % 2 != 0 || numbers.size() > 6)
-        return false;
+        return true;
     angles.assign(2, AngleText{});
     for (int i = 0; i < numbers.size(); ++i)
         angles[i * 2 / numbers.size()].parts.push_back({numbers[i], Unit::Unmarked, false});
@@ -341,6 +342,8 @@ PastedPlace readLatitudeLongitude(const QString& text)
             return refusal(QStringLiteral("This text is no place in a form the panel reads"));
         angles = std::move(splitter.angles);
     }
+    if (angles.empty())
+        return refusal(QStringLiteral("These numbers do not split into a latitude and a longitude"));
     if (angles.size() != 2)
         return refusal(angles.size() < 2 ? QStringLiteral("A place needs a latitude and a longitude")
                                          : QStringLiteral("This text holds more than a latitude and a longitude"));
