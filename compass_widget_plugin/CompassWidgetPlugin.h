@@ -33,6 +33,7 @@ class QMouseEvent;
 namespace velmora::plugin::compass_widget {
 
 struct Location;
+class LocationTransfer;
 class TerrainPick;
 class CompassWidget;
 
@@ -165,6 +166,10 @@ private:
     bool showLocation(const Location& location, CoordinateSystem edited, QLabel* status);
     // Shows text in the message line under the MGRS form, hidden while empty.
     void setLocationStatus(const QString& text);
+    // Shows a pasted or dropped place in all six forms, leaving follow mode
+    // first, with note in the message line; a place without a value in some
+    // form changes nothing but the message line and gives false.
+    bool showPastedPlace(const Location& location, const QString& note);
 
     // Makes the terrain-local point (metres) the shown location: writes it
     // into the local fields ('g', 8 significant digits) and derives every
@@ -211,6 +216,8 @@ private:
     QComboBox* coordinateSystemCombo = nullptr;
     // Arming, cancelling and the cross-hair of "Pick Location"; a child of its button.
     TerrainPick* terrainPick = nullptr;
+    // Paste, drop and copy of places as text; a child of the panel.
+    LocationTransfer* locationTransfer = nullptr;
     osg::ref_ptr<osg::Projection> hudProjection;
     osg::ref_ptr<osg::MatrixTransform> hudRotation;
     osg::ref_ptr<osg::MatrixTransform> hudPosition;
