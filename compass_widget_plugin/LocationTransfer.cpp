@@ -25,8 +25,10 @@ LocationTransfer::LocationTransfer(QWidget* panel, PanelCalls calls)
     pasteAction = new QAction(QStringLiteral("Paste location"), this);
     pasteAction->setObjectName(QStringLiteral("pasteLocationAction"));
     pasteAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V));
-    // Anywhere in the panel, its fields included, and nowhere else in the host's window.
-    pasteAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    // Anywhere in the panel's window, its fields included. The host shows the panel in a dialog of its
+    // graphics scene, where Qt matches window shortcuts against the scene's active dialog but never sees
+    // the panel's widgets as holding the focus, so a widget-with-children shortcut would never fire.
+    pasteAction->setShortcutContext(Qt::WindowShortcut);
     connect(pasteAction, &QAction::triggered, this, [this] { pasteText(QApplication::clipboard()->text()); });
     panel->addAction(pasteAction);
 
