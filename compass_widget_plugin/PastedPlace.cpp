@@ -222,11 +222,13 @@ PastedPlace readUtmZone(unsigned int zone, char letter, double easting, double n
         return refused(QStringLiteral("There is no UTM band %1").arg(QLatin1Char(letter)));
     double latitude = noValue;
     double longitude = noValue;
+    char hemisphere = letter; // the letter the northing was read with
     CoordConverter::convertUtmToGdc(zone, letter, easting, northing, latitude, longitude);
     QString how = QStringLiteral("Read as UTM zone %1, band %2").arg(zone).arg(QLatin1Char(letter));
     if (std::isfinite(latitude) && bandOfLatitude(latitude) != letter) {
         if (letter == 'N' || letter == 'S') {
-            CoordConverter::convertUtmToGdc(zone, letter == 'S' ? 'M' : 'N', easting, northing, latitude, longitude);
+            hemisphere = letter == 'S' ? 'M' : 'N';
+            CoordConverter::convertUtmToGdc(zone, hemisphere, easting, northing, latitude, longitude);
             how = QStringLiteral("Read as UTM zone %1, %2 hemisphere")
                       .arg(zone)
                       .arg(letter == 'S' ? QStringLiteral("southern") : QStringLiteral("northern"));
@@ -240,7 +242,12 @@ PastedPlace readUtmZone(unsigned int zone, char letter, double easting, double n
     if (!std::isfinite(latitude))
         return refused(QStringLiteral("No place in zone %1%2 has this easting and northing").arg(zone).arg(QLatin1Char(letter)));
     PastedPlace place = placeAt(PlaceTextForm::Utm, latitude, longitude, noValue, how);
-    place.grid = {zone, bandOfLatitude(latitude), northing, easting};
+    // The place's own band; a northing continued across the equator ("31N
+    // 500000 -100") is given in that band's hemisphere, whose false northing
+    // differs by 10,000 km.
+    const char band = bandOfLatitude(latitude);
+    const double shift = (band >= 'N') == (hemisphere >= 'N') ? 0.0 : band >= 'N' ? -1e7 : 1e7;
+    place.grid = {zone, band, northing + shift, easting};
     return place;
 }
 

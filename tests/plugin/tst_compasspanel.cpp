@@ -590,6 +590,10 @@ private slots:
         QTest::newRow("UTM with a hemisphere letter") << "utmZoneTextBox" << "56S 334368 6250948"
                                                       << Texts{{"utmZoneTextBox", "56"}, {"utmBandTextBox", "H"}}
                                                       << "Read as UTM zone 56, southern hemisphere";
+        // Read in the place's own band without changing its false northing, the northing would name no place.
+        QTest::newRow("UTM northing continued across the equator")
+            << "utmEastingTextBox" << "31N 500000 -100" << Texts{{"utmBandTextBox", "M"}, {"utmNorthingTextBox", "9999900"}}
+            << "Read as UTM zone 31, northern hemisphere";
         QTest::newRow("no place: nothing changes") << "drop" << "46, 200" << Texts{}
                                                    << "Longitude must be from -180 to 180 degrees";
     }
