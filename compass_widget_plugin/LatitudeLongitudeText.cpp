@@ -101,9 +101,9 @@ private:
 
     bool readNumber()
     {
-        static const QRegularExpression number(QStringLiteral(R"([+-]?(?:\d+\.?\d*|\.\d+)(?:E[+-]?\d+)?)"));
-        const QRegularExpressionMatch match =
-            number.match(text, at, QRegularExpression::NormalMatch, QRegularExpression::AnchoredMatchOption);
+        // \G: only a number that starts right here.
+        static const QRegularExpression number(QStringLiteral(R"(\G[+-]?(?:\d+\.?\d*|\.\d+)(?:E[+-]?\d+)?)"));
+        const QRegularExpressionMatch match = number.match(text, at);
         if (!match.hasMatch())
             return false;
         at += match.capturedLength();
