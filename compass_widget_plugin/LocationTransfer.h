@@ -52,15 +52,14 @@ public:
     // The place the panel shows, which the copy actions copy.
     void setShownPlace(const Location& location);
 
-    // Reads text as a place and shows it as a finished edit does, a grid text
-    // at elevation 0 and a latitude and longitude without height at the
-    // shown elevation; or shows why it names no place. True when shown.
-    bool pasteText(const QString& text);
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Reads text as a place and shows it as a finished edit does, a grid text
+    // at elevation 0 and a latitude and longitude without height at the
+    // shown elevation; or shows why it names no place. True when shown.
+    bool pasteText(const QString& text);
     // Puts the shown place on the clipboard as text in format, and under the
     // format's own MIME type where it has one.
     void copy(CopyFormat format) const;
