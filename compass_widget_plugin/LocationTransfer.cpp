@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -32,10 +33,10 @@ LocationTransfer::LocationTransfer(QWidget* panel, PanelCalls calls)
     connect(pasteAction, &QAction::triggered, this, [this] { pasteText(QApplication::clipboard()->text()); });
     panel->addAction(pasteAction);
 
-    auto* menu = new QMenu(panel);
-    menu->setObjectName(QStringLiteral("locationMenu"));
-    menu->addAction(pasteAction);
-    QMenu* copyMenu = menu->addMenu(QStringLiteral("Copy location as"));
+    placeMenu = new QMenu(panel);
+    placeMenu->setObjectName(QStringLiteral("locationMenu"));
+    placeMenu->addAction(pasteAction);
+    QMenu* copyMenu = placeMenu->addMenu(QStringLiteral("Copy location as"));
     for (std::size_t i = 0; i < copyFormatChoices.size(); ++i) {
         const CopyFormatChoice& choice = copyFormatChoices[i];
         QAction* action = new QAction(QString::fromLatin1(choice.menuText), this);
@@ -47,7 +48,7 @@ LocationTransfer::LocationTransfer(QWidget* panel, PanelCalls calls)
         copyMenu->addAction(action);
         copyActions[i] = action;
     }
-    // Right-clicks on labels, buttons and frames reach the panel; the fields keep their own menus.
+    // Right-clicks on labels, buttons and frames reach the panel; a field shows its own menu with these below.
     panel->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(panel, &QWidget::customContextMenuRequested, this, &LocationTransfer::showMenu);
 
@@ -95,6 +96,17 @@ bool LocationTransfer::eventFilter(QObject* watched, QEvent* event)
         if (fieldTakes(field, text))
             return false;
         pasteText(text);
+        return true;
+    }
+    case QEvent::ContextMenu: {
+        if (!field)
+            return false;
+        // The field's own menu, then the panel's.
+        QMenu* menu = field->createStandardContextMenu();
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->addSeparator();
+        menu->addActions(placeMenu->actions());
+        menu->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
         return true;
     }
     case QEvent::DragEnter:
@@ -159,8 +171,7 @@ void LocationTransfer::copy(CopyFormat format) const
 
 void LocationTransfer::showMenu(const QPoint& position)
 {
-    if (auto* menu = panel->findChild<QMenu*>(QStringLiteral("locationMenu"), Qt::FindDirectChildrenOnly))
-        menu->popup(panel->mapToGlobal(position));
+    placeMenu->popup(panel->mapToGlobal(position));
 }
 
 } // namespace velmora::plugin::compass_widget

@@ -11,6 +11,7 @@
 
 class QAction;
 class QLineEdit;
+class QMenu;
 class QPoint;
 class QWidget;
 
@@ -21,7 +22,7 @@ struct Location;
 // Places in and out of the Compass panel as text. Owns the panel's "Paste
 // location" action (Ctrl+Shift+V anywhere in the panel), one copy action per
 // copy format (object-named after it, e.g. "copyGeoJsonAction"), the panel's
-// context menu offering them, the drop of a text onto the panel and the
+// context menu offering them (also below each field's own menu), the drop of a text onto the panel and the
 // Ctrl+V into a field of a text that names a whole place the field alone
 // could not hold. A Ctrl+V the field can take stays an ordinary paste.
 //
@@ -73,6 +74,7 @@ private:
     QWidget* panel = nullptr;
     PanelCalls calls;
     QAction* pasteAction = nullptr;
+    QMenu* placeMenu = nullptr; // the panel's context menu; a child of the panel
     std::array<QAction*, copyFormatChoices.size()> copyActions{};
     gmtl::Vec<double, 3> shownGdc{0.0, 0.0, 0.0}; // latitude, longitude (degrees), elevation (metres)
 };
