@@ -235,13 +235,15 @@ bool angleValue(const AngleText& angle, double& value, QString& why)
         const int unit = part.unit == Unit::Unmarked ? expected : static_cast<int>(part.unit);
         bool ok = false;
         // Beyond the double range: infinite, which the range checks refuse.
-        const double partValue = std::fabs(QLocale::c().toDouble(part.digits, &ok)) +
-                                 (ok ? 0.0 : std::numeric_limits<double>::infinity());
-        if (i == 0 ? unit != static_cast<int>(Unit::Degrees) : unit < expected || unit > static_cast<int>(Unit::Seconds))
+        const double partValue =
+            std::fabs(QLocale::c().toDouble(part.digits, &ok)) + (ok ? 0.0 : std::numeric_limits<double>::infinity());
+        if (i == 0 ? unit != static_cast<int>(Unit::Degrees)
+                   : unit < expected || unit > static_cast<int>(Unit::Seconds))
             why = QStringLiteral("An angle is written degrees, minutes, seconds, in that order");
         else if (i > 0 && (part.digits.front() == QLatin1Char('-') || part.digits.front() == QLatin1Char('+')))
             why = QStringLiteral("Only the degrees of an angle carry a sign");
-        else if (i + 1 < angle.parts.size() && (part.digits.contains(QLatin1Char('.')) || part.digits.contains(QLatin1Char('E'))))
+        else if (i + 1 < angle.parts.size() &&
+                 (part.digits.contains(QLatin1Char('.')) || part.digits.contains(QLatin1Char('E'))))
             why = QStringLiteral("Only the last part of an angle may have decimals");
         else if (unit == static_cast<int>(Unit::Minutes) && partValue >= 60.0)
             why = QStringLiteral("Minutes must be from 0 to below 60");
@@ -363,9 +365,9 @@ PastedPlace readLatitudeLongitude(const QString& text)
                               : PlaceTextForm::DegreesMinutesSeconds;
     place.latitude = values[swapped ? 1 : 0];
     place.longitude = values[swapped ? 0 : 1];
-    place.note = QStringLiteral("Read as %1, %2 first%3")
-                     .arg(formName(place.form), swapped ? QStringLiteral("longitude") : QStringLiteral("latitude"),
-                          reason);
+    place.note =
+        QStringLiteral("Read as %1, %2 first%3")
+            .arg(formName(place.form), swapped ? QStringLiteral("longitude") : QStringLiteral("latitude"), reason);
     return place;
 }
 

@@ -123,10 +123,11 @@ PastedPlace readGeoJson(const QString& text)
         return refused(QStringLiteral("The GeoJSON holds %1, not a Point")
                            .arg(type.isEmpty() ? QStringLiteral("no geometry") : QStringLiteral("a ") + type));
     const QJsonArray coordinates = geometry.value(QLatin1String("coordinates")).toArray();
-    const bool numbers = std::all_of(coordinates.begin(), coordinates.end(),
-                                     [](const QJsonValue& value) { return value.isDouble(); });
+    const bool numbers =
+        std::all_of(coordinates.begin(), coordinates.end(), [](const QJsonValue& value) { return value.isDouble(); });
     if (coordinates.size() < 2 || coordinates.size() > 3 || !numbers)
-        return refused(QStringLiteral("A GeoJSON Point needs [longitude, latitude] or [longitude, latitude, elevation]"));
+        return refused(
+            QStringLiteral("A GeoJSON Point needs [longitude, latitude] or [longitude, latitude, elevation]"));
     const double height = coordinates.size() == 3 ? coordinates[2].toDouble() : noValue;
     return placeAt(PlaceTextForm::GeoJson, coordinates[1].toDouble(), coordinates[0].toDouble(), height,
                    QStringLiteral("Read as a GeoJSON Point, longitude first") + withHeight(height));
@@ -171,8 +172,8 @@ PastedPlace readWkt(const QString& text)
     if (!match.hasMatch())
         return refused(QStringLiteral("This WKT holds no POINT with a longitude and a latitude"));
     if (match.capturedLength(1) > 0 && match.captured(1) != QLatin1String("4326"))
-        return refused(
-            QStringLiteral("This WKT is in SRID %1; only 4326, WGS84 longitude and latitude, is read").arg(match.captured(1)));
+        return refused(QStringLiteral("This WKT is in SRID %1; only 4326, WGS84 longitude and latitude, is read")
+                           .arg(match.captured(1)));
     const double height = match.capturedLength(4) > 0 ? toNumber(match.captured(4)) : noValue;
     return placeAt(PlaceTextForm::Wkt, toNumber(match.captured(3)), toNumber(match.captured(2)), height,
                    QStringLiteral("Read as a WKT POINT, longitude first") + withHeight(height));
@@ -195,7 +196,8 @@ PastedPlace readUps(char letter, double easting, double northing)
     double longitude = noValue;
     CoordConverter::convertUtmToGdc(0, letter, easting, northing, latitude, longitude);
     if (!std::isfinite(latitude))
-        return refused(QStringLiteral("No place in UPS band %1 has this easting and northing").arg(QLatin1Char(letter)));
+        return refused(
+            QStringLiteral("No place in UPS band %1 has this easting and northing").arg(QLatin1Char(letter)));
     PastedPlace place = placeAt(PlaceTextForm::Utm, latitude, longitude, noValue,
                                 QStringLiteral("Read as UPS near the %1 pole")
                                     .arg(letter >= 'Y' ? QStringLiteral("north") : QStringLiteral("south")));
@@ -240,7 +242,8 @@ PastedPlace readUtmZone(unsigned int zone, char letter, double easting, double n
         }
     }
     if (!std::isfinite(latitude))
-        return refused(QStringLiteral("No place in zone %1%2 has this easting and northing").arg(zone).arg(QLatin1Char(letter)));
+        return refused(
+            QStringLiteral("No place in zone %1%2 has this easting and northing").arg(zone).arg(QLatin1Char(letter)));
     PastedPlace place = placeAt(PlaceTextForm::Utm, latitude, longitude, noValue, how);
     // The place's own band; a northing continued across the equator ("31N
     // 500000 -100") is given in that band's hemisphere, whose false northing
@@ -253,8 +256,8 @@ PastedPlace readUtmZone(unsigned int zone, char letter, double easting, double n
 
 QString cellSize(int digitPairs)
 {
-    static const char* const sizes[] = {"100 km", "10 km", "1 km",    "100 m", "10 m",  "1 m",
-                                        "10 cm",  "1 cm",  "1 mm",    "0.1 mm", "10 um", "1 um"};
+    static const char* const sizes[] = {"100 km", "10 km", "1 km", "100 m",  "10 m",  "1 m",
+                                        "10 cm",  "1 cm",  "1 mm", "0.1 mm", "10 um", "1 um"};
     return QString::fromLatin1(sizes[std::clamp(digitPairs, 0, 11)]);
 }
 
@@ -274,9 +277,9 @@ PastedPlace readMgrs(const QString& reference)
     int digits = 0;
     while (digits < reference.size() && reference.at(reference.size() - 1 - digits).isDigit())
         ++digits;
-    PastedPlace place = placeAt(PlaceTextForm::Mgrs, latitude, longitude, noValue,
-                                QStringLiteral("Read as MGRS %1: the south-west corner of its %2 square")
-                                    .arg(reference, cellSize(digits / 2)));
+    PastedPlace place = placeAt(
+        PlaceTextForm::Mgrs, latitude, longitude, noValue,
+        QStringLiteral("Read as MGRS %1: the south-west corner of its %2 square").arg(reference, cellSize(digits / 2)));
     place.grid = {zone, band, northing, easting};
     return place;
 }

@@ -43,7 +43,8 @@ QString gridText(CopyFormat format, double latitude, double longitude)
         return {};
     if (format == CopyFormat::Mgrs)
         return QString::fromStdString(CoordConverter::convertUtmToMgrs(easting, northing, zone, band, 5));
-    const QString position = QStringLiteral("%1 %2").arg(std::floor(easting), 0, 'f', 0).arg(std::floor(northing), 0, 'f', 0);
+    const QString position =
+        QStringLiteral("%1 %2").arg(std::floor(easting), 0, 'f', 0).arg(std::floor(northing), 0, 'f', 0);
     // UPS has no zone; its band letter names the pole and the side.
     if (zone == 0)
         return QStringLiteral("%1 %2").arg(QLatin1Char(band)).arg(position);

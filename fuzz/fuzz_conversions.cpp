@@ -162,10 +162,11 @@ void checkPasted(const QString& text)
         const double north = (back.latitude - place.latitude) * 111320.0;
         const double east = std::remainder(back.longitude - place.longitude, 360.0) * 111320.0 *
                             std::cos(place.latitude * M_PI / 180.0);
-        FUZZ_CHECK(back.form != PlaceTextForm::None && std::hypot(north, east) < 1.5 &&
-                       (std::isnan(back.height) || std::fabs(back.height - height) <= 0.005 + 1e-12 * std::fabs(height)),
-                   "'%s' copied as '%s' reads back as %.17g %.17g %g: %s", qPrintable(text), qPrintable(copied),
-                   back.latitude, back.longitude, back.height, qPrintable(back.note));
+        FUZZ_CHECK(
+            back.form != PlaceTextForm::None && std::hypot(north, east) < 1.5 &&
+                (std::isnan(back.height) || std::fabs(back.height - height) <= 0.005 + 1e-12 * std::fabs(height)),
+            "'%s' copied as '%s' reads back as %.17g %.17g %g: %s", qPrintable(text), qPrintable(copied), back.latitude,
+            back.longitude, back.height, qPrintable(back.note));
     }
 }
 

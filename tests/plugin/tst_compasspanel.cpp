@@ -572,30 +572,38 @@ private slots:
         QTest::addColumn<QString>("message");
         const QString dms = "Read as degrees-minutes-seconds, latitude first (by the hemisphere letters)";
         // A latitude and longitude keep the elevation shown, 7.
-        QTest::newRow("Ctrl+Shift+V in a field") << "shortcut" << "46°51'10.4\"N 121°45'37.4\"W"
-                                                 << Texts{{"gdcLatitudeTextBox", "46.852889"},
-                                                          {"gdcElevationTextBox", "7"}} << dms;
+        QTest::newRow("Ctrl+Shift+V in a field")
+            << "shortcut"
+            << "46°51'10.4\"N 121°45'37.4\"W"
+            << Texts{{"gdcLatitudeTextBox", "46.852889"}, {"gdcElevationTextBox", "7"}} << dms;
         // Typed into the one field, its validator would drop the whole paste.
         QTest::newRow("Ctrl+V of a whole pair into one field")
-            << "latDegText" << "46.8529, -121.7604" << Texts{{"gdcLongitudeTextBox", "-121.7604"}}
+            << "latDegText"
+            << "46.8529, -121.7604" << Texts{{"gdcLongitudeTextBox", "-121.7604"}}
             << "Read as decimal degrees, latitude first";
         QTest::newRow("Ctrl+V of one number stays the field's")
-            << "gdcLatitudeTextBox" << "12.5" << Texts{{"gdcLatitudeTextBox", "12.5"}} << "";
+            << "gdcLatitudeTextBox"
+            << "12.5" << Texts{{"gdcLatitudeTextBox", "12.5"}} << "";
         QTest::newRow("Ctrl+V of a reference into the MGRS field stays the field's")
-            << "mgrsTextBox" << "10TES98" << Texts{{"mgrsTextBox", "10TES98"}} << "";
+            << "mgrsTextBox"
+            << "10TES98" << Texts{{"mgrsTextBox", "10TES98"}} << "";
         // Through latitude and longitude the corner comes back as 589999.99999, in the cell to the west.
         QTest::newRow("dropped MGRS shows its own cell, elevation 0")
-            << "drop" << "10TES98" << Texts{{"mgrsTextBox", "10TES9000080000"}, {"gdcElevationTextBox", "0"}}
+            << "drop"
+            << "10TES98" << Texts{{"mgrsTextBox", "10TES9000080000"}, {"gdcElevationTextBox", "0"}}
             << "Read as MGRS 10TES98: the south-west corner of its 10 km square";
-        QTest::newRow("UTM with a hemisphere letter") << "utmZoneTextBox" << "56S 334368 6250948"
-                                                      << Texts{{"utmZoneTextBox", "56"}, {"utmBandTextBox", "H"}}
-                                                      << "Read as UTM zone 56, southern hemisphere";
+        QTest::newRow("UTM with a hemisphere letter")
+            << "utmZoneTextBox"
+            << "56S 334368 6250948" << Texts{{"utmZoneTextBox", "56"}, {"utmBandTextBox", "H"}}
+            << "Read as UTM zone 56, southern hemisphere";
         // Read in the place's own band without changing its false northing, the northing would name no place.
         QTest::newRow("UTM northing continued across the equator")
-            << "utmEastingTextBox" << "31N 500000 -100" << Texts{{"utmBandTextBox", "M"}, {"utmNorthingTextBox", "9999900"}}
+            << "utmEastingTextBox"
+            << "31N 500000 -100" << Texts{{"utmBandTextBox", "M"}, {"utmNorthingTextBox", "9999900"}}
             << "Read as UTM zone 31, northern hemisphere";
-        QTest::newRow("no place: nothing changes") << "drop" << "46, 200" << Texts{}
-                                                   << "Longitude must be from -180 to 180 degrees";
+        QTest::newRow("no place: nothing changes")
+            << "drop"
+            << "46, 200" << Texts{} << "Longitude must be from -180 to 180 degrees";
     }
 
     void pasteAPlace()
@@ -618,12 +626,15 @@ private slots:
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
         QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
         // Qt gives the drop to the widget that accepted the drag's entry.
-        if (how == "drop")
-            QApplication::sendEvent(plugin->panel(), &enter), QApplication::sendEvent(plugin->panel(), &drop);
-        else if (how == "shortcut")
+        if (how == "drop") {
+            QApplication::sendEvent(plugin->panel(), &enter);
+            QApplication::sendEvent(plugin->panel(), &drop);
+        } else if (how == "shortcut") {
             QTest::keyClick(plugin->field("mgrsTextBox"), Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
-        else
-            plugin->field(how)->selectAll(), QTest::keyClick(plugin->field(how), Qt::Key_V, Qt::ControlModifier);
+        } else {
+            plugin->field(how)->selectAll(); // the paste replaces the field's text, as a user's would
+            QTest::keyClick(plugin->field(how), Qt::Key_V, Qt::ControlModifier);
+        }
         plugin->frame();
 
         QCOMPARE(plugin->find<QLabel>("locationStatus")->text(), message);
@@ -654,7 +665,8 @@ private slots:
 
     void copiedPlacesPasteBack()
     {
-        plugin->enter({{"gdcLatitudeTextBox", "-33.8688"}, {"gdcLongitudeTextBox", "151.2093"},
+        plugin->enter({{"gdcLatitudeTextBox", "-33.8688"},
+                       {"gdcLongitudeTextBox", "151.2093"},
                        {"gdcElevationTextBox", "-12.5"}});
         plugin->find<QAction>(QTest::currentDataTag())->trigger();
         const QMimeData* copied = QApplication::clipboard()->mimeData();

@@ -148,7 +148,8 @@ private slots:
         QVERIFY2(back.form != PlaceTextForm::None, qPrintable(text + ": " + back.note));
         // UTM and MGRS name the metre the place lies in: within 1.5 m of it.
         const double north = (back.latitude - place[0]) * 111320.0;
-        const double east = std::remainder(back.longitude - place[1], 360.0) * 111320.0 * std::cos(place[0] * M_PI / 180);
+        const double east =
+            std::remainder(back.longitude - place[1], 360.0) * 111320.0 * std::cos(place[0] * M_PI / 180);
         QVERIFY2(std::hypot(north, east) < 1.5, qPrintable(text));
         const bool withHeight = format >= CopyFormat::GeoUri;
         QVERIFY2(withHeight ? std::abs(back.height - place[2]) < 0.005 : std::isnan(back.height), qPrintable(text));
