@@ -309,6 +309,13 @@ bool orderOf(const std::vector<AngleText>& angles, const double (&values)[2], bo
 {
     const Axis first = axisOf(angles[0]);
     const Axis second = axisOf(angles[1]);
+    // "Lat 46.85 E": the letter names the axis, so a label that says otherwise leaves the text unclear.
+    for (const AngleText& angle : angles) {
+        if (angle.label != Axis::Unknown && angle.label != axisOf(angle)) {
+            reason = QStringLiteral("A label and a hemisphere letter name different axes");
+            return false;
+        }
+    }
     if (first == Axis::Unknown && second == Axis::Unknown) {
         swapped = std::fabs(values[0]) > 90.0 && std::fabs(values[1]) <= 90.0;
         if (swapped)
