@@ -12,6 +12,7 @@
 #include "Heading.h"
 #include "HudCompass.h"
 #include "Location.h"
+#include "LocationTransfer.h"
 #include "NumberText.h"
 #include "StatusText.h"
 #include "TerrainPick.h"
@@ -151,6 +152,9 @@ CompassWidgetPlugin::CompassWidgetPlugin()
     lonSecText->setValidator(seconds);
     watchFields();
     fitTexts();
+    locationTransfer = new LocationTransfer(
+        panelWidget, {[this](const Location& location, const QString& note) { return showPastedPlace(location, note); },
+                      [this](const QString& problem) { setLocationStatus(problem); }});
 
     buildHud();
 }
@@ -557,6 +561,7 @@ bool CompassWidgetPlugin::showLocation(const Location& location, CoordinateSyste
 
     // A message about a form is stale once that form shows the new place.
     setLocationStatus(QString());
+    locationTransfer->setShownPlace(location);
     if (edited != CoordinateSystem::GdcDegrees)
         writeGdcFields(location.gdc);
     if (edited != CoordinateSystem::GdcDms)
@@ -630,6 +635,22 @@ void CompassWidgetPlugin::fitTexts()
         label->setFixedHeight(label->sizeHint().height());
         label->clear();
     }
+}
+
+bool CompassWidgetPlugin::showPastedPlace(const Location& location, const QString& note)
+{
+    if (const QString problem = locationProblem(location); !problem.isEmpty()) {
+        setLocationStatus(problem);
+        return false;
+    }
+    // Following the camera would overwrite the pasted place at the next frame.
+    if (syncing)
+        toggleSyncButton->click();
+    // No form keeps typed text: the local form is written too.
+    showLocation(location, CoordinateSystem::TerrainLocal, locationStatus);
+    writeLocalFields(location.local);
+    setLocationStatus(note);
+    return true;
 }
 
 std::array<QLineEdit*, 21> CompassWidgetPlugin::coordinateFields() const

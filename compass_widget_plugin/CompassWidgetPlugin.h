@@ -33,6 +33,7 @@ class QMouseEvent;
 namespace velmora::plugin::compass_widget {
 
 struct Location;
+class LocationTransfer;
 class TerrainPick;
 class CompassWidget;
 class FieldRefusals;
@@ -175,6 +176,10 @@ private:
     void setLocationStatus(const QString& text);
     // Sizes the fields to their longest texts and keeps room for the messages.
     void fitTexts();
+    // Shows a pasted or dropped place in all six forms, leaving follow mode
+    // first, with note in the message line; a place without a value in some
+    // form changes nothing but the message line and gives false.
+    bool showPastedPlace(const Location& location, const QString& note);
 
     // Makes the terrain-local point (metres) the shown location: writes it
     // into the local fields (as writeLocalFields does) and derives every
@@ -222,6 +227,8 @@ private:
     QComboBox* coordinateSystemCombo = nullptr;
     // Arming, cancelling and the cross-hair of "Pick Location"; a child of its button.
     TerrainPick* terrainPick = nullptr;
+    // Paste, drop and copy of places as text; a child of the panel.
+    LocationTransfer* locationTransfer = nullptr;
     osg::ref_ptr<osg::Projection> hudProjection;
     osg::ref_ptr<osg::MatrixTransform> hudRotation;
     osg::ref_ptr<osg::MatrixTransform> hudPosition;

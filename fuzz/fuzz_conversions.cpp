@@ -8,12 +8,17 @@
 //
 // Input: zone, band and precision bytes, three raw doubles, four texts for
 // the UTM fields (each a length byte and UTF-8 bytes), then a typed text.
+// An input that starts with 'P' is instead a pasted text (UTF-8 after the
+// 'P') for the paste reader, whose places every copy format writes and
+// reads back.
 
 #include "FuzzCheck.h"
 
 #include "DegreeSplit.h"
 #include "GridInput.h"
 #include "NumberText.h"
+#include "PastedPlace.h"
+#include "PlaceFormats.h"
 
 #include <velmora/utility/CoordConverter.h>
 
@@ -137,10 +142,47 @@ void checkTyped(const std::string& text)
     checkFormat(number);
 }
 
+// A pasted text names a place with a note on how it was read, or none with a
+// reason; the grid position it names is the same place, and every copy
+// format of it reads back within the 1.5 m of a truncated grid metre.
+void checkPasted(const QString& text)
+{
+    const PastedPlace place = readPastedPlace(text);
+    FUZZ_CHECK(!place.note.isEmpty(), "'%s' gives no note", qPrintable(text));
+    if (place.form == PlaceTextForm::None)
+        return;
+    FUZZ_CHECK(isPlace(place.latitude, place.longitude) && !std::isinf(place.height), "'%s' reads as %.17g %.17g %g",
+               qPrintable(text), place.latitude, place.longitude, place.height);
+    if (place.grid.band != '\0') {
+        double latitude = 0.0, longitude = 0.0;
+        CoordConverter::convertUtmToGdc(place.grid.zone, place.grid.band, place.grid.easting, place.grid.northing,
+                                        latitude, longitude);
+        FUZZ_CHECK(std::fabs(latitude - place.latitude) <= 1e-9, "'%s': grid %u%c at %.17g", qPrintable(text),
+                   place.grid.zone, place.grid.band, latitude);
+    }
+    const double height = std::isnan(place.height) ? 0.0 : place.height;
+    for (const CopyFormatChoice& choice : copyFormatChoices) {
+        const QString copied = placeText(choice.format, place.latitude, place.longitude, height);
+        const PastedPlace back = readPastedPlace(copied);
+        const double north = (back.latitude - place.latitude) * 111320.0;
+        const double east = std::remainder(back.longitude - place.longitude, 360.0) * 111320.0 *
+                            std::cos(place.latitude * M_PI / 180.0);
+        FUZZ_CHECK(
+            back.form != PlaceTextForm::None && std::hypot(north, east) < 1.5 &&
+                (std::isnan(back.height) || std::fabs(back.height - height) <= 0.005 + 1e-12 * std::fabs(height)),
+            "'%s' copied as '%s' reads back as %.17g %.17g %g: %s", qPrintable(text), qPrintable(copied), back.latitude,
+            back.longitude, back.height, qPrintable(back.note));
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
+    if (size > 0 && data[0] == 'P') {
+        checkPasted(QString::fromUtf8(reinterpret_cast<const char*>(data) + 1, int(size - 1)));
+        return 0;
+    }
     FuzzInput input(data, size);
     const unsigned int zone = input.byte() % 64;
     const char band = static_cast<char>(input.byte());

@@ -7,6 +7,7 @@
 #include <velmora/qtapplication/QtApplicationController.h>
 #include <velmora/terrain/TerrainManager.h>
 
+#include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -14,6 +15,7 @@
 #include <QFile>
 #include <QGraphicsProxyWidget>
 #include <QLabel>
+#include <QMimeData>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QPushButton>
@@ -661,6 +663,128 @@ private slots:
         plugin->enter({{"mgrsTextBox", bare}});
         QCOMPARE(plugin->find<QLabel>("mgrsStatus")->text(), QString());
         QTEST(zoneAndBand(), "zoneAndBand");
+    }
+
+    // A place pasted, typed with Ctrl+V into a field or dropped, as a user does it: every form shows it with a
+    // note on how it was read, or nothing changes but the reason.
+    void pasteAPlace_data()
+    {
+        QTest::addColumn<QString>("how"); // "shortcut", "drop" or the field that gets Ctrl+V
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<Texts>("shown"); // what these fields show after
+        QTest::addColumn<QString>("message");
+        const QString dms = "Read as degrees-minutes-seconds, latitude first (by the hemisphere letters)";
+        // A latitude and longitude keep the elevation shown, 7.
+        QTest::newRow("Ctrl+Shift+V in a field")
+            << "shortcut"
+            << "46°51'10.4\"N 121°45'37.4\"W"
+            << Texts{{"gdcLatitudeTextBox", "46.852889"}, {"gdcElevationTextBox", "7"}} << dms;
+        // Typed into the one field, its validator would drop the whole paste.
+        QTest::newRow("Ctrl+V of a whole pair into one field")
+            << "latDegText"
+            << "46.8529, -121.7604" << Texts{{"gdcLongitudeTextBox", "-121.7604"}}
+            << "Read as decimal degrees, latitude first";
+        QTest::newRow("Ctrl+V of one number stays the field's")
+            << "gdcLatitudeTextBox"
+            << "12.5" << Texts{{"gdcLatitudeTextBox", "12.5"}} << "";
+        QTest::newRow("Ctrl+V of a reference into the MGRS field stays the field's")
+            << "mgrsTextBox"
+            << "10TES98" << Texts{{"mgrsTextBox", "10TES98"}} << "";
+        // Through latitude and longitude the corner comes back as 589999.99999, in the cell to the west.
+        QTest::newRow("dropped MGRS shows its own cell, elevation kept")
+            << "drop"
+            << "10TES98" << Texts{{"mgrsTextBox", "10TES9000080000"}, {"gdcElevationTextBox", "7"}}
+            << "Read as MGRS 10TES98: the south-west corner of its 10 km square";
+        QTest::newRow("UTM with a hemisphere letter")
+            << "utmZoneTextBox"
+            << "56S 334368 6250948" << Texts{{"utmZoneTextBox", "56"}, {"utmBandTextBox", "H"}}
+            << "Read as UTM zone 56, southern hemisphere";
+        // Read in the place's own band without changing its false northing, the northing would name no place.
+        QTest::newRow("UTM northing continued across the equator")
+            << "utmEastingTextBox"
+            << "31N 500000 -100" << Texts{{"utmBandTextBox", "M"}, {"utmNorthingTextBox", "9999900"}}
+            << "Read as UTM zone 31, northern hemisphere";
+        QTest::newRow("no place: nothing changes")
+            << "drop"
+            << "46, 200" << Texts{} << "Longitude must be from -180 to 180 degrees";
+    }
+
+    void pasteAPlace()
+    {
+        QFETCH(QString, how);
+        QFETCH(Texts, shown);
+        QFETCH(QString, message);
+        plugin->enter({{"gdcLatitudeTextBox", "10"}, {"gdcLongitudeTextBox", "20"}, {"gdcElevationTextBox", "7"}});
+        plugin->panel()->show();
+        plugin->panel()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(plugin->panel()));
+        // A drop lands while the panel follows the camera, which would overwrite the place at the next frame.
+        if (how == "drop" && message.startsWith("Read as"))
+            plugin->button("toggleSyncButton")->click();
+        Texts expected = plugin->texts();
+        QFETCH(QString, text);
+        QApplication::clipboard()->setText(text);
+        QMimeData dropped;
+        dropped.setText(text);
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+        // Qt gives the drop to the widget that accepted the drag's entry.
+        if (how == "drop") {
+            QApplication::sendEvent(plugin->panel(), &enter);
+            QApplication::sendEvent(plugin->panel(), &drop);
+        } else if (how == "shortcut") {
+            QTest::keyClick(plugin->field("mgrsTextBox"), Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
+        } else {
+            plugin->field(how)->selectAll(); // the paste replaces the field's text, as a user's would
+            QTest::keyClick(plugin->field(how), Qt::Key_V, Qt::ControlModifier);
+        }
+        plugin->frame();
+
+        QCOMPARE(plugin->find<QLabel>("locationStatus")->text(), message);
+        if (!message.startsWith("Read as")) {
+            expected.insert(shown);
+            QCOMPARE(plugin->texts(), expected);
+            return;
+        }
+        QVERIFY(!plugin->button("toggleSyncButton")->isChecked());
+        const Texts after = plugin->texts();
+        for (auto it = shown.cbegin(); it != shown.cend(); ++it)
+            QCOMPARE(after[it.key()], it.value());
+        QCOMPARE(velmora::testing::sixFormsDisagreement(after), QString());
+    }
+
+    // Each copy action's text, pasted again after a move elsewhere, brings the place back; GeoJSON and KML go
+    // to a GIS or globe under their own MIME types too.
+    void copiedPlacesPasteBack_data()
+    {
+        QTest::addColumn<QString>("elevation"); // after the paste, the place elsewhere having 3
+        for (const char* action : {"copyDecimalDegreesAction", "copyDmsAction", "copyUtmAction", "copyMgrsAction"})
+            QTest::newRow(action) << "3";
+        for (const char* action : {"copyGeoUriAction", "copyGeoJsonAction", "copyKmlAction", "copyWktAction"})
+            QTest::newRow(action) << "-12.5";
+    }
+
+    void copiedPlacesPasteBack()
+    {
+        plugin->enter({{"gdcLatitudeTextBox", "-33.8688"},
+                       {"gdcLongitudeTextBox", "151.2093"},
+                       {"gdcElevationTextBox", "-12.5"}});
+        plugin->find<QAction>(QTest::currentDataTag())->trigger();
+        const QMimeData* copied = QApplication::clipboard()->mimeData();
+        const bool typed = QByteArray(QTest::currentDataTag()).contains("GeoJson") ||
+                           QByteArray(QTest::currentDataTag()).contains("Kml");
+        QCOMPARE(copied->formats().size(), typed ? 2 : 1);
+        for (const QString& format : copied->formats())
+            QCOMPARE(copied->data(format), copied->text().toUtf8());
+
+        plugin->enter({{"gdcLatitudeTextBox", "10"}, {"gdcLongitudeTextBox", "20"}, {"gdcElevationTextBox", "3"}});
+        plugin->find<QAction>("pasteLocationAction")->trigger();
+        const Texts shown = plugin->texts();
+        // 1.5 m: UTM and MGRS name the metre the place lies in.
+        QVERIFY2(std::abs(shown["gdcLatitudeTextBox"].toDouble() + 33.8688) < 1.5 / 111320 &&
+                     std::abs(shown["gdcLongitudeTextBox"].toDouble() - 151.2093) < 1.5 / 92500,
+                 qPrintable(copied->text()));
+        QTEST(shown["gdcElevationTextBox"], "elevation");
     }
 
 private:

@@ -2,10 +2,13 @@
 #include "DegreeSplit.h"
 #include "Heading.h"
 #include "NumberText.h"
+#include "PastedPlace.h"
+#include "PlaceFormats.h"
 #include "StatusText.h"
 
 #include <velmora/utility/CoreConfiguration.h>
 
+#include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -14,9 +17,12 @@
 
 using namespace velmora::plugin::compass_widget;
 
+Q_DECLARE_METATYPE(CopyFormat)
+
 // The plugin's parts that need no plugin: the number texts of the fields, the
 // degree split and join, the heading of a view, the status-text pieces and
-// the painted compass. The panel tests prove the rest through the fields.
+// the painted compass, the paste reader and the copy formats. The panel tests
+// prove the rest through the fields.
 class TestPluginHelpers : public QObject
 {
     Q_OBJECT
@@ -95,6 +101,76 @@ private slots:
     {
         QFETCH(QString, text);
         QTEST(text, "expected");
+    }
+
+    // Each text of data/pasted_texts.tsv read as the place GeoConvert gives for it, or refused with its reason.
+    void pastedTexts_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("expected"); // form, latitude, longitude, height or "-"; or "refused", reason
+        QFile file(QStringLiteral(VELMORA_TEST_DATA_DIR "/pasted_texts.tsv"));
+        QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+        int rows = 0;
+        for (; !file.atEnd(); ++rows) {
+            QStringList columns = QString::fromUtf8(file.readLine()).chopped(1).split('\t');
+            if (columns.size() >= 4 && !columns[0].startsWith('#'))
+                QTest::newRow(qPrintable(columns.takeFirst())) << columns.takeFirst().replace("\\n", "\n") << columns;
+        }
+        QVERIFY(rows > 60);
+    }
+
+    void pastedTexts()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, expected);
+        const PastedPlace place = readPastedPlace(text);
+        const char* const forms[] = {"refused", "dd", "dm", "dms", "utm", "mgrs", "geo", "geojson", "kml", "wkt"};
+        QCOMPARE(forms[int(place.form)], expected[0]);
+        if (place.form == PlaceTextForm::None) {
+            QCOMPARE(place.note, expected[1]);
+            return;
+        }
+        // 1e-9 degrees, a tenth of a millimetre: the same reading of the same digits.
+        QVERIFY2(std::abs(place.latitude - expected[1].toDouble()) < 1e-9 &&
+                     std::abs(place.longitude - expected[2].toDouble()) < 1e-9,
+                 qPrintable(QString("%1 %2").arg(place.latitude, 0, 'f', 10).arg(place.longitude, 0, 'f', 10)));
+        QCOMPARE(std::isnan(place.height) ? QString("-") : QString::number(place.height), expected[3]);
+    }
+
+    // Every copy format of a place reads back as the same place, its height included where it has one.
+    void copiedTextsReadBack_data()
+    {
+        QTest::addColumn<CopyFormat>("format");
+        QTest::addColumn<QVector<double>>("place"); // latitude, longitude, height
+        const std::pair<const char*, QVector<double>> places[] = {
+            {"Mount Rainier", {46.8529, -121.7604, 1500.25}},
+            {"Sydney, below the ellipsoid", {-33.8688, 151.2093, -12.5}},
+            {"Svalbard, zone 33X", {78.2232, 15.6267, 0}},
+            {"UPS north", {84.5, 10, 0}},
+            {"UPS south", {-80.5, 45, 8848.86}},
+            {"a hair south-west of 0 N 180 E", {-1e-7, -179.9999999, 0}},
+            // Seconds that round to 60 must carry, or they read back as refused.
+            {"seconds rounding up to a whole degree", {10.9999999999, -0.9999999999, 0}},
+        };
+        for (const auto& [name, place] : places)
+            for (const CopyFormatChoice& choice : copyFormatChoices)
+                QTest::addRow("%s as %s", name, choice.menuText) << choice.format << place;
+    }
+
+    void copiedTextsReadBack()
+    {
+        QFETCH(CopyFormat, format);
+        QFETCH(QVector<double>, place);
+        const QString text = placeText(format, place[0], place[1], place[2]);
+        const PastedPlace back = readPastedPlace(text);
+        QVERIFY2(back.form != PlaceTextForm::None, qPrintable(text + ": " + back.note));
+        // UTM and MGRS name the metre the place lies in: within 1.5 m of it.
+        const double north = (back.latitude - place[0]) * 111320.0;
+        const double east =
+            std::remainder(back.longitude - place[1], 360.0) * 111320.0 * std::cos(place[0] * M_PI / 180);
+        QVERIFY2(std::hypot(north, east) < 1.5, qPrintable(text));
+        const bool withHeight = format >= CopyFormat::GeoUri;
+        QVERIFY2(withHeight ? std::abs(back.height - place[2]) < 0.005 : std::isnan(back.height), qPrintable(text));
     }
 
     void paintedCompass_data()
