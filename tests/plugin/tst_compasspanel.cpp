@@ -266,7 +266,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(plugin->panel()));
         QWidget* area = plugin->find("compassWidget");
         int shownWhole = 0;
-        for (QWidget* compass : area->findChildren<QWidget*>("", Qt::FindDirectChildrenOnly))
+        for (QWidget* compass : area->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
             shownWhole += compass->inherits("velmora::plugin::compass_widget::CompassWidget") &&
                           area->rect().contains(compass->geometry());
         QCOMPARE(shownWhole, 1);
