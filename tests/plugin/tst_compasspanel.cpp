@@ -7,6 +7,8 @@
 #include <velmora/qtapplication/QtApplicationController.h>
 #include <velmora/terrain/TerrainManager.h>
 
+#include <QAbstractSpinBox>
+#include <QAccessible>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -18,6 +20,10 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QTestAccessibility>
+#include <private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
 
 #include <osg/Geode>
 #include <osg/MatrixTransform>
@@ -81,7 +87,13 @@ class TestCompassPanel : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QLocale::setDefault(QLocale::c()); }
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale::c());
+        // Qt sends accessibility events only while an assistive technology listens; the test listens.
+        QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);
+        QTestAccessibility::initialize();
+    }
     void cleanup() { plugin.reset(), host.reset(), QLocale::setDefault(QLocale::c()); }
 
     void init()
@@ -257,6 +269,42 @@ private slots:
         plugin->frame();
         QCOMPARE(plugin->find<QLabel>("orientationLabel")->text(), QString("Orientation (deg): 90"));
         QVERIFY(projection->getMatrix() == osg::Matrixd::ortho2D(0, 640, 0, 480));
+    }
+
+    void northUpClick_data()
+    {
+        QTest::addColumn<QPoint>("click"); // view pixels; null: on the painted compass
+        QTest::addColumn<bool>("shown");
+        QTest::addColumn<bool>("armed");
+        QTest::addColumn<bool>("turns");
+        // At the start size the rose's ring has a radius of 33 pixels and touches the lower-left corner.
+        QTest::newRow("on the rose") << QPoint(33, 700) << true << false << true;
+        QTest::newRow("on the painted compass") << QPoint() << true << false << true;
+        QTest::newRow("as far from the top: no rose there") << QPoint(33, 20) << true << false << false;
+        QTest::newRow("the corner outside the ring") << QPoint(3, 717) << true << false << false;
+        QTest::newRow("rose hidden") << QPoint(33, 700) << false << false << false;
+        QTest::newRow("a pick waiting takes the click") << QPoint(33, 700) << true << true << false;
+    }
+
+    void northUpClick()
+    {
+        QFETCH(QPoint, click);
+        QFETCH(bool, shown);
+        QFETCH(bool, armed);
+        plugin->find<QCheckBox>("displayOn3DCheckBox")->setChecked(shown);
+        host->setTerrainPointUnderMouse(osg::Vec3d(1, 2, 3));
+        if (armed)
+            plugin->button("pickCoordButton")->click();
+        look(osg::Vec3d(1, 0, -0.2));
+        QMouseEvent event(QEvent::MouseButtonPress, click, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        if (click.isNull())
+            QTest::mouseClick(plugin->find("paintedCompass"), Qt::LeftButton);
+        else
+            plugin->mouse()->handleMouseClick(&event, &host->scene());
+        plugin->frame();
+        QFETCH(bool, turns);
+        QCOMPARE(plugin->find<QLabel>("orientationLabel")->text().endsWith(": 0"), turns);
+        QCOMPARE(plugin->localTexts() == QStringList({"1", "2", "3"}), armed);
     }
 
     void shownWhole()
@@ -526,6 +574,116 @@ private slots:
         plugin->enter({{"gdcLatitudeTextBox", "45"}});
         QCOMPARE(label->text(), QString());
         QVERIFY(status != "locationStatus" || !label->isVisibleTo(plugin->panel()));
+    }
+
+    void tabReadsEveryControlInOrder_data()
+    {
+        QTest::addColumn<bool>("dms");
+        // Either page of the geodetic form: the Tab chain of the form file put the seven deg:min:sec fields last.
+        QTest::newRow("decimal degrees shown") << false;
+        QTest::newRow("deg:min:sec shown") << true;
+    }
+
+    void tabReadsEveryControlInOrder()
+    {
+        QFETCH(bool, dms);
+        QWidget* panel = plugin->panel();
+        plugin->find<QCheckBox>("dmsCheckBox")->setChecked(dms);
+        panel->show();
+        QApplication::setActiveWindow(panel);
+        QVERIFY(QTest::qWaitForWindowActive(panel));
+        QSet<QWidget*> reachable;
+        for (QWidget* widget : panel->findChildren<QWidget*>())
+            if ((widget->focusPolicy() & Qt::TabFocus) && widget->isVisibleTo(panel) && !widget->focusProxy())
+                reachable << widget;
+        QWidget* const start = plugin->field("mgrsTextBox");
+        start->setFocus();
+        QSet<QWidget*> visited;
+        int breaks = 0; // going up, or left within a row; once round the chain wraps exactly once
+        for (QPoint last = start->mapTo(panel, start->rect().center()); visited.size() < 100;) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget* focused = QApplication::focusWidget();
+            // A spin box's own name and description are its editor's.
+            QWidget* control = qobject_cast<QAbstractSpinBox*>(focused->parentWidget()) ? focused->parentWidget() : focused;
+            const QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+            QVERIFY2(!accessible->text(QAccessible::Name).isEmpty(), qPrintable(control->objectName()));
+            QVERIFY2(!accessible->text(QAccessible::Description).isEmpty(), qPrintable(control->objectName()));
+            const QPoint at = focused->mapTo(panel, focused->rect().center());
+            breaks += at.y() < last.y() - 8 || (std::abs(at.y() - last.y()) <= 8 && at.x() <= last.x());
+            last = at;
+            visited << focused;
+            if (focused == start)
+                break;
+        }
+        QCOMPARE(breaks, 1);
+        QCOMPARE(visited, reachable);
+    }
+
+    void escapePutsBackTheShownText_data()
+    {
+        QTest::addColumn<Texts>("finished"); // typed and finished with Return first
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed"); // over the selected text, then Escape
+        QTest::newRow("an edit") << Texts{} << "gccXTextBox" << "123";
+        QTest::newRow("after Return, the finished edit") << Texts{{"gdcLatitudeTextBox", "45"}} << "gdcLatitudeTextBox"
+                                                         << "6";
+        QTest::newRow("after another form's edit, its text")
+            << Texts{{"gdcLatitudeTextBox", "45"}} << "gccXTextBox" << "6";
+        // Upper-casing sets the text anew while it is typed: still the user's edit.
+        QTest::newRow("a band upper-cased as typed") << Texts{} << "utmBandTextBox" << "u";
+    }
+
+    void escapePutsBackTheShownText()
+    {
+        QFETCH(Texts, finished);
+        QFETCH(QString, field);
+        for (auto it = finished.cbegin(); it != finished.cend(); ++it) {
+            plugin->field(it.key())->selectAll();
+            QTest::keyClicks(plugin->field(it.key()), it.value());
+            QTest::keyClick(plugin->field(it.key()), Qt::Key_Return);
+        }
+        const Texts shown = plugin->texts();
+        QLineEdit* edit = plugin->field(field);
+        edit->selectAll();
+        QFETCH(QString, typed);
+        QTest::keyClicks(edit, typed);
+        QVERIFY(edit->text() != shown[field]);
+        QTest::keyClick(edit, Qt::Key_Escape);
+        // Every form as before: the field's text is back, and no edit finished.
+        QCOMPARE(plugin->texts(), shown);
+    }
+
+    void messagesAreAnnounced_data()
+    {
+        QTest::addColumn<Texts>("typed"); // none: the camera turns
+        QTest::addColumn<QString>("line");
+        // A fixed accessible name on a line would hide its message from a screen reader.
+        QTest::newRow("location message") << Texts{{"gdcLatitudeTextBox", "200"}} << "locationStatus";
+        QTest::newRow("UTM message") << Texts{{"utmBandTextBox", "I"}} << "utmStatus";
+        QTest::newRow("MGRS message") << Texts{{"mgrsTextBox", "33TAA1234512345"}} << "mgrsStatus";
+        QTest::newRow("status text") << Texts{} << "";
+    }
+
+    void messagesAreAnnounced()
+    {
+        QFETCH(Texts, typed);
+        QFETCH(QString, line);
+        QLabel* label = line.isEmpty() ? status : plugin->find<QLabel>(line);
+        plugin->frame();
+        QTestAccessibility::clearEvents();
+        if (typed.isEmpty())
+            look(osg::Vec3d(1, 0, 0)), plugin->frame();
+        else
+            plugin->enter(typed);
+        QAccessibleEvent announced(label, QAccessible::NameChanged);
+        QVERIFY(QTestAccessibility::containsEvent(&announced));
+        const QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(label);
+        QVERIFY(!label->text().isEmpty());
+        QCOMPARE(accessible->text(QAccessible::Name), label->text());
+        QVERIFY(!accessible->text(QAccessible::Description).isEmpty());
+        // The status text's coordinate system is a field of its own.
+        accessible = QAccessible::queryAccessibleInterface(combo);
+        QVERIFY(!accessible->text(QAccessible::Name).isEmpty() && !accessible->text(QAccessible::Description).isEmpty());
     }
 
     void mgrsReferences_data()
