@@ -131,8 +131,7 @@ private slots:
         else // and away before its tooltip shows, which draws a frame of its own
             click(panel->findChild<QWidget*>("paintedCompass")), pointer(screenPos(field("mgrsTextBox")), false);
         // Its last frames turn by less than the tolerance: the turn must have ended, too.
-        QTRY_VERIFY2(!app()->isTurning() && !drawn.isEmpty() && std::abs(drawn.last()) < 0.5,
-                     qPrintable(QString::number(heading())));
+        QTRY_VERIFY(!app()->isTurning() && !drawn.isEmpty() && std::abs(drawn.last()) < 0.5);
         // Frames are drawn while it turns and then no more; one of them shows the turn under way.
         const int frames = view()->frameCount();
         QTest::qWait(300);
