@@ -40,7 +40,7 @@ using velmora::testing::Texts;
 using Warp = velmora::testing::TestApplication::WarpCall;
 
 namespace {
-enum class Press { Terrain, Sky, OverDialog, EscapeInView, EscapeInField };
+enum class Press { Terrain, Sky, OverDialog, EscapeInView, EscapeInField, Rose, BesideRose };
 
 // The places of data/places.txt, elevation 0, each as the columns of its line:
 // name latitude longitude zone band easting northing mgrs gccX gccY gccZ localX localY localZ.
@@ -183,6 +183,10 @@ private slots:
         QTest::newRow("on the sky: stays armed") << true << Press::Sky << true << false;
         QTest::newRow("Escape in the 3D view cancels") << true << Press::EscapeInView << false << false;
         QTest::newRow("Escape in a panel field cancels") << true << Press::EscapeInField << false << false;
+        // The rose's ring touches the lower-left corner, radius 33 pixels at the start size.
+        QTest::newRow("on the HUD rose: turns north") << false << Press::Rose << false << false;
+        QTest::newRow("beside the rose's ring: no turn") << false << Press::BesideRose << false << false;
+        QTest::newRow("on the rose while armed: picks") << true << Press::Rose << false << true;
     }
 
     void pick()
@@ -191,6 +195,7 @@ private slots:
         QFETCH(Press, press);
         QFETCH(bool, stillArmed);
         host->showAsDialog(plugin->panel(), 700, 20);
+        look(osg::Vec3d(1, 0, -0.2));
         if (arm) {
             plugin->button("toggleSyncButton")->click();
             plugin->button("pickCoordButton")->click();
@@ -208,9 +213,13 @@ private slots:
         else
             host->setTerrainPointUnderMouse(osg::Vec3d(250.5, -1250.25, 1712.125));
         // The terrain is left of and below the panel's dialog.
-        QMouseEvent event(QEvent::MouseButtonPress, press == Press::OverDialog ? QPoint(710, 30) : QPoint(300, 400),
-                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        const QMap<Press, QPoint> at{
+            {Press::OverDialog, {710, 30}}, {Press::Rose, {33, 700}}, {Press::BesideRose, {3, 717}}};
+        QMouseEvent event(QEvent::MouseButtonPress, at.value(press, {300, 400}), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
         plugin->mouse()->handleMouseClick(&event, &host->scene());
+        plugin->frame();
+        QCOMPARE(plugin->find<QLabel>("orientationLabel")->text().endsWith(": 0"), press == Press::Rose && !arm);
 
         QCOMPARE(!plugin->button("pickCoordButton")->isEnabled(), stillArmed);
         QFETCH(bool, picked);
@@ -269,36 +278,6 @@ private slots:
         plugin->frame();
         QCOMPARE(plugin->find<QLabel>("orientationLabel")->text(), QString("Orientation (deg): 90"));
         QVERIFY(projection->getMatrix() == osg::Matrixd::ortho2D(0, 640, 0, 480));
-    }
-
-    void northUpClick_data()
-    {
-        QTest::addColumn<QPoint>("click"); // view pixels
-        QTest::addColumn<bool>("shown");
-        QTest::addColumn<bool>("armed");
-        QTest::addColumn<bool>("turns");
-        // At the start size the rose's ring has a radius of 33 pixels and touches the lower-left corner.
-        QTest::newRow("on the rose") << QPoint(33, 700) << true << false << true;
-        QTest::newRow("the corner outside the ring") << QPoint(3, 717) << true << false << false;
-        QTest::newRow("rose hidden") << QPoint(33, 700) << false << false << false;
-        QTest::newRow("a pick waiting takes the click") << QPoint(33, 700) << true << true << false;
-    }
-
-    void northUpClick()
-    {
-        QFETCH(QPoint, click);
-        QFETCH(bool, shown);
-        QFETCH(bool, armed);
-        plugin->find<QCheckBox>("displayOn3DCheckBox")->setChecked(shown);
-        host->setTerrainPointUnderMouse(osg::Vec3d(1, 2, 3));
-        if (armed)
-            plugin->button("pickCoordButton")->click();
-        look(osg::Vec3d(1, 0, -0.2));
-        QMouseEvent event(QEvent::MouseButtonPress, click, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-        plugin->mouse()->handleMouseClick(&event, &host->scene());
-        plugin->frame();
-        QTEST(plugin->find<QLabel>("orientationLabel")->text().endsWith(": 0"), "turns");
-        QCOMPARE(plugin->localTexts() == QStringList({"1", "2", "3"}), armed);
     }
 
     void shownWhole()
@@ -620,7 +599,6 @@ private slots:
         QTest::addColumn<Texts>("finished"); // typed and finished with Return first
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("typed"); // over the selected text, then Escape
-        QTest::newRow("an edit") << Texts{} << "gccXTextBox" << "123";
         const Texts latitude{{"gdcLatitudeTextBox", "45"}};
         QTest::newRow("after Return, the finished edit") << latitude << "gdcLatitudeTextBox" << "6";
         QTest::newRow("after another form's edit, its text") << latitude << "gccXTextBox" << "6";
@@ -681,8 +659,7 @@ private slots:
     }
 
 private:
-    // A screen reader hears label's new text: its accessible name is that text, described, and a change was sent.
-    // A fixed accessible name would hide the text.
+    // A screen reader hears label's new text: its name is that text (not a fixed one), described, change sent.
     static bool announced(QLabel* label)
     {
         QAccessibleEvent changed(label, QAccessible::NameChanged);

@@ -468,11 +468,10 @@ private:
 
     void toStart() { app()->warpToStart(), view()->renderFrame(); }
     osg::Vec3d eye() const { return osg::Vec3d() * camera()->getInverseViewMatrix(); }
-    // Degrees clockwise from north, -180 to 180.
+    // The heading the panel shows, from -180 to 180 degrees.
     double heading() const
     {
-        const osg::Vec3d forward = osg::Vec3d(0, 0, -1) * camera()->getInverseViewMatrix() - eye();
-        return std::atan2(forward.x(), forward.y()) * 180.0 / M_PI;
+        return std::remainder(panel->findChild<QLabel*>("orientationLabel")->text().section(": ", 1).toDouble(), 360.0);
     }
     // Where the camera shows point, in the view's logical coordinates.
     QPointF onScreen(const osg::Vec3d& point) const
