@@ -7,7 +7,6 @@
 #include <velmora/qtapplication/QtApplicationController.h>
 #include <velmora/terrain/TerrainManager.h>
 
-#include <QAbstractSpinBox>
 #include <QAccessible>
 #include <QCheckBox>
 #include <QClipboard>
@@ -578,13 +577,9 @@ private slots:
         for (QPoint last = start->mapTo(panel, start->rect().center()); breaks < 5;) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QWidget* focused = QApplication::focusWidget();
-            // A spin box's editor has no name of its own; the spin box has.
-            QWidget* control = focused;
-            if (qobject_cast<QAbstractSpinBox*>(focused->parentWidget()))
-                control = focused->parentWidget();
-            const QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+            const QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(focused);
             QVERIFY2(!accessible->text(QAccessible::Name).isEmpty() &&
-                         !accessible->text(QAccessible::Description).isEmpty(), qPrintable(control->objectName()));
+                         !accessible->text(QAccessible::Description).isEmpty(), qPrintable(focused->objectName()));
             const QPoint at = focused->mapTo(panel, focused->rect().center());
             breaks += at.y() < last.y() - 8 || (std::abs(at.y() - last.y()) <= 8 && at.x() <= last.x());
             last = at;
