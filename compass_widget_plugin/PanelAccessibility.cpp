@@ -10,7 +10,7 @@ namespace {
 struct Described
 {
     const char* objectName;
-    const char* name; // null: the widget's own text names it
+    const char* name; // null: the widget's own text names it, as it does the buttons
     const char* description;
 };
 
@@ -18,7 +18,7 @@ struct Described
 const Described panelWidgets[] = {
     {"paintedCompass", "Compass", "Shows the camera heading; a click turns the view to face north"},
     {"orientationLabel", nullptr, "Camera heading in degrees clockwise from north"},
-    {"displayOn3DCheckBox", nullptr, "Shows or hides the compass rose over the 3D view"},
+    {"displayOn3DCheckBox", "Show compass on 3D view", "Shows or hides the compass rose over the 3D view"},
     {"sizeOn3DSpinBox", "Compass size on 3D view", "Size of the compass rose over the 3D view, a whole number"},
     {"sizeOn3DSlider", "Compass size slider", "Size of the compass rose over the 3D view"},
     {"utmZoneTextBox", "UTM zone", "Zone number from 1 to 60"},
@@ -31,7 +31,7 @@ const Described panelWidgets[] = {
      "band it is read in the zone and band shown"},
     {"mgrsStatus", nullptr, "Why the MGRS reference names no place"},
     {"locationStatus", nullptr, "Why the last edit names no place"},
-    {"dmsCheckBox", nullptr, "Shows latitude and longitude as degrees, minutes and seconds"},
+    {"dmsCheckBox", "Degrees, minutes and seconds", "Shows latitude and longitude as degrees, minutes and seconds"},
     {"gdcLatitudeTextBox", "Latitude", "Decimal degrees from -90 to 90, north positive"},
     {"gdcLongitudeTextBox", "Longitude", "Decimal degrees, east positive"},
     {"gdcElevationTextBox", "Elevation", "Metres above the WGS84 ellipsoid"},

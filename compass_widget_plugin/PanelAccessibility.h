@@ -6,7 +6,7 @@ namespace velmora::plugin::compass_widget {
 
 // Gives the Compass panel's fields, buttons and controls, found by object
 // name below panel, an accessible description of what each accepts or does,
-// and the fields an accessible name (buttons and check boxes keep their
+// and the fields and check boxes an accessible name (buttons keep their
 // visible text as theirs). Tab then goes through them in reading order: top
 // to bottom, left to right within a row. The message lines keep their text as
 // their name, so a screen reader reads out what they say; Qt announces each
