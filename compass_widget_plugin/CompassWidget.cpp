@@ -2,6 +2,7 @@
 
 #include <velmora/utility/CoreConfiguration.h>
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPoint>
 #include <QPolygon>
@@ -18,6 +19,8 @@ CompassWidget::CompassWidget(QWidget* parent)
     const int minimum = std::min(image.width(), image.height()) / 2;
     setMinimumWidth(minimum);
     setMinimumHeight(minimum);
+    setToolTip(tr("Click to turn the view to face north about its centre (N in the 3D view)"));
+    setCursor(Qt::PointingHandCursor);
 }
 
 CompassWidget::~CompassWidget() = default;
@@ -39,6 +42,19 @@ void CompassWidget::paintEvent(QPaintEvent*)
     painter.drawPixmap(QPointF(width() / 2 - scaled.width() / 2, 0.0), scaled);
     // The needle turns about the middle of the drawn picture.
     drawNeedle(painter, QPoint(width() / 2, scaled.height() / 2), static_cast<int>(scaled.height() / 2.6));
+}
+
+void CompassWidget::mousePressEvent(QMouseEvent* event)
+{
+    // Taken, so the release comes here too.
+    event->setAccepted(event->button() == Qt::LeftButton);
+}
+
+void CompassWidget::mouseReleaseEvent(QMouseEvent* event)
+{
+    // Released elsewhere, the press was not a click.
+    if (event->button() == Qt::LeftButton && rect().contains(event->pos()))
+        emit turnToNorthRequested();
 }
 
 void CompassWidget::drawNeedle(QPainter& painter, const QPoint& centre, int length) const

@@ -14,7 +14,8 @@ namespace velmora::plugin::compass_widget {
 // red needle turned to the camera heading on top. The picture keeps its
 // aspect ratio, as large as the widget allows, centred horizontally and
 // aligned to the top. The widget never gets smaller than half the picture's
-// shorter side in either direction.
+// shorter side in either direction. A left click on it asks for the view to
+// turn north, and its tooltip says so.
 class CompassWidget : public QWidget
 {
     Q_OBJECT
@@ -30,8 +31,14 @@ public:
     // up). Does not repaint: the caller repaints.
     void setHeading(double degrees);
 
+signals:
+    // A left button was pressed and released over the widget.
+    void turnToNorthRequested();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     // The needle around centre (widget pixels): a long arm of length pixels

@@ -6,14 +6,17 @@
 #include "CursorPoint.h"
 #include "DegreeSplit.h"
 #include "FieldRefusals.h"
+#include "EscapeRestore.h"
 #include "FieldValidators.h"
 #include "FixedPitchFont.h"
 #include "GridInput.h"
 #include "Heading.h"
 #include "HudCompass.h"
+#include "HudRoseHit.h"
 #include "Location.h"
 #include "LocationTransfer.h"
 #include "NumberText.h"
+#include "PanelAccessibility.h"
 #include "StatusText.h"
 #include "TerrainPick.h"
 
@@ -113,6 +116,12 @@ CompassWidgetPlugin::CompassWidgetPlugin()
     paintedCompass = new CompassWidget(compassWidget);
     compassFrameLayout->addWidget(paintedCompass, 0, 1);
     compassFrameLayout->setSizeConstraint(QLayout::SetDefaultConstraint);
+    paintedCompass->setObjectName(QStringLiteral("paintedCompass"));
+    // Watching starts before the band field's upper-casing is connected, see EscapeRestore::watch.
+    auto* escapeRestore = new EscapeRestore(this);
+    for (QLineEdit* field : coordinateFields())
+        escapeRestore->watch(field);
+    describePanel(panelWidget);
 
     // The status bar takes ownership of both widgets when they are added;
     // without one they would belong to nobody, so they are not made.
@@ -128,6 +137,7 @@ CompassWidgetPlugin::CompassWidgetPlugin()
         statusBar->addPermanentWidget(statusLabel, 0);
         statusBar->addPermanentWidget(coordinateSystemCombo, 0);
     }
+    describeStatusWidgets(statusLabel, coordinateSystemCombo);
 
     // Only the zone and band are kept: they are the in-values of the next conversion.
     double easting = 0.0;
@@ -186,6 +196,7 @@ void CompassWidgetPlugin::initialize()
         connect(field, SIGNAL(editingFinished()), this, SLOT(recalculateFromUtmChange()));
     connect(displayOn3DCheckBox, SIGNAL(stateChanged(int)), this, SLOT(displayCompassOn3D(int)));
     connect(sizeOn3DSpinBox, SIGNAL(valueChanged(int)), this, SLOT(setCompassOn3DSize(int)));
+    connect(paintedCompass, &CompassWidget::turnToNorthRequested, this, &CompassWidgetPlugin::turnToNorth);
 
     // The panel's first content is the start location, exactly as "Warp to Start Location" shows it.
     on_warpToStartButton_clicked();
@@ -203,8 +214,12 @@ void CompassWidgetPlugin::handleMouseMove(QMouseEvent* event, QGraphicsScene* sc
     mouseMoved = true;
 }
 
-void CompassWidgetPlugin::handleMouseClick(QMouseEvent* event, QGraphicsScene*)
+void CompassWidgetPlugin::handleMouseClick(QMouseEvent* event, QGraphicsScene* scene)
 {
+    if (!terrainPick->isArmed() && isOnShownRose(*event, scene)) {
+        turnToNorth();
+        return;
+    }
     if (!terrainPick->isArmed() || isMouseWithinGuiDialog(event->x(), event->y(), nullptr))
         return;
     application::Application* app = application::Application::instance();
@@ -660,6 +675,20 @@ std::array<QLineEdit*, 21> CompassWidgetPlugin::coordinateFields() const
             utmZoneTextBox,     utmBandTextBox,      utmEastingTextBox,   utmNorthingTextBox, latDegText,
             latMinText,         latSecText,          lonDegText,          lonMinText,        lonSecText,
             elevDmsText};
+}
+
+void CompassWidgetPlugin::turnToNorth()
+{
+    if (application::Application* app = application::Application::instance())
+        app->turnToNorth();
+}
+
+bool CompassWidgetPlugin::isOnShownRose(const QMouseEvent& event, const QGraphicsScene* scene) const
+{
+    // A hidden rose has nothing to click; the scene's height is the view's.
+    return scene && event.button() == Qt::LeftButton && hudPosition->getNodeMask() != 0 &&
+           !isMouseWithinGuiDialog(event.x(), event.y(), nullptr) &&
+           isOnHudRose(event.localPos(), scene->sceneRect().height(), sizeOn3DSpinBox->value());
 }
 
 void CompassWidgetPlugin::showLocalLocation(const osg::Vec3d& point)

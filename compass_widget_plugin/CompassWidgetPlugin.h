@@ -78,8 +78,9 @@ public:
     void handleMouseMove(QMouseEvent* event, QGraphicsScene* scene) override;
     // Completes an armed terrain pick with the terrain point under the mouse
     // at this press. A press over a host dialog or on the sky (no terrain
-    // point) leaves the pick armed and the panel unchanged; so does any press
-    // while no pick is armed.
+    // point) leaves the pick armed and the panel unchanged. While no pick is
+    // armed, a left press on the shown compass rose over the 3D view turns the
+    // camera to face north; any other press changes nothing.
     void handleMouseClick(QMouseEvent* event, QGraphicsScene* scene) override;
     // Nothing to do when the cursor enters the 3D view: its first move counts.
     void handleMouseEnter() override;
@@ -188,6 +189,11 @@ private:
     void showLocalLocation(const osg::Vec3d& point);
     // The 21 coordinate fields, in the order follow mode locks them.
     std::array<QLineEdit*, 21> coordinateFields() const;
+
+    // Asks the host to turn the camera to face north; nothing without a host application.
+    void turnToNorth();
+    // Whether event is a left press on the compass rose shown over the 3D view, outside the host's dialogs.
+    bool isOnShownRose(const QMouseEvent& event, const QGraphicsScene* scene) const;
 
     // Builds the compass rose over the 3D view and hangs it under the host's
     // scene root; writes "View = <width> <height>" to standard error.

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  qtbase5-dev libqt5opengl5-dev
+  qtbase5-dev qtbase5-private-dev libqt5opengl5-dev
   libopenscenegraph-dev libgeographiclib-dev libgdal-dev
   fonts-liberation libgl1-mesa-dri
   clang libclang-rt-dev

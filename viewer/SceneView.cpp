@@ -140,6 +140,9 @@ void SceneView::renderFrame()
     for (const PluginManager::Plugin& plugin : plugins.plugins())
         if (plugin.frame)
             plugin.frame->frameUpdate();
+    // A turn under way asks for its next step; the last step asks for nothing more.
+    if (application.isTurning())
+        requestFrame();
     framePending = true;
     viewport()->repaint();
     if (!framePending)
@@ -547,6 +550,7 @@ bool SceneView::handleNavigationKey(int key)
     case Qt::Key_PageDown:
     case Qt::Key_Minus: application.changeHeight(-1); return true;
     case Qt::Key_Home: application.warpToStart(); return true;
+    case Qt::Key_N: application.turnToNorth(); return true;
     default: return false;
     }
 }

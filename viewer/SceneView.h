@@ -23,8 +23,8 @@ class ViewerApplication;
 //
 // Frames are drawn on demand, never while nothing changes: input to the view
 // or its dialogs, a dialog changing while a button is held in it, a resize
-// or a warp asks for one, run from a timer on the
-// GUI thread at most framesPerSecond times a second. A frame is OSG's event
+// or a warp asks for one, and so does each frame of a camera turn, run from
+// a timer on the GUI thread at most framesPerSecond times a second. A frame is OSG's event
 // and update traversals, the plugins' frameUpdate, then a repaint that
 // renders and calls the plugins' frameRendered. Repaints of a dialog alone
 // (a blinking text cursor) show the last frame's picture again.

@@ -57,6 +57,18 @@ osg::Matrixd TerrainCameraManipulator::viewMatrix(const Pose& pose)
     return osg::Matrixd::inverse(orientation(pose.heading, pose.pitch) * osg::Matrixd::translate(pose.eye));
 }
 
+TerrainCameraManipulator::Pose TerrainCameraManipulator::turnedAbout(const Pose& from, const osg::Vec3d& pivot,
+                                                                     double heading, double pitch)
+{
+    Pose turned = from;
+    turned.heading = heading;
+    turned.pitch = pitch;
+    const osg::Matrixd rotation =
+        osg::Matrixd::inverse(orientation(from.heading, from.pitch)) * orientation(heading, pitch);
+    turned.eye = pivot + osg::Matrixd::transform3x3(from.eye - pivot, rotation);
+    return turned;
+}
+
 void TerrainCameraManipulator::setByMatrix(const osg::Matrixd& matrix)
 {
     pose.eye = matrix.getTrans();
@@ -191,6 +203,11 @@ bool TerrainCameraManipulator::handle(const osgGA::GUIEventAdapter& event, osgGA
     case osgGA::GUIEventAdapter::DRAG:
         if (dragging == Drag::None)
             return false;
+        // The drag takes over from wherever a turn had got to, as if pressed there now.
+        if (turn) {
+            turn.reset();
+            press(dragging, *camera, x, y);
+        }
         drag(*camera, x, y);
         actions.requestRedraw();
         return true;
@@ -207,6 +224,12 @@ bool TerrainCameraManipulator::handle(const osgGA::GUIEventAdapter& event, osgGA
             return false;
         actions.requestRedraw();
         return true;
+    case osgGA::GUIEventAdapter::FRAME:
+        if (!turn)
+            return false;
+        advanceTurn(event.getTime());
+        actions.requestRedraw();
+        return false;
     default: return false;
     }
 }
@@ -231,15 +254,8 @@ void TerrainCameraManipulator::drag(const osg::Camera& camera, double x, double 
     const osg::Viewport* viewport = camera.getViewport();
     switch (dragging) {
     case Drag::Turn: {
-        // Turning camera and eye alike about the grabbed point keeps that point on its pixel.
         const auto turned = [this](double heading, double pitch) {
-            Pose candidate = pressPose;
-            candidate.heading = heading;
-            candidate.pitch = pitch;
-            const osg::Matrixd rotation = osg::Matrixd::inverse(orientation(pressPose.heading, pressPose.pitch)) *
-                                          orientation(heading, pitch);
-            candidate.eye = grabbed + osg::Matrixd::transform3x3(pressPose.eye - grabbed, rotation);
-            return candidate;
+            return turnedAbout(pressPose, grabbed, heading, pitch);
         };
         const double heading = pressPose.heading + (x - pressX) / viewport->width() * headingPerViewWidth;
         const double pitch = std::clamp(pressPose.pitch + (y - pressY) / viewport->height() * pitchPerViewHeight,
@@ -301,6 +317,7 @@ void TerrainCameraManipulator::zoomAt(const osg::Camera& camera, double x, doubl
     const osg::Vec3d offset = pose.eye - target;
     if (offset.length() * factor < closestZoomDistance)
         return;
+    turn.reset();
     Pose candidate = pose;
     candidate.eye = target + offset * factor;
     keepInReach(candidate);
@@ -316,6 +333,7 @@ void TerrainCameraManipulator::moveLevel(double forward, double right)
     pose.eye.z() = groundHeight(pose.eye.x(), pose.eye.y()) + height;
     keepInReach(pose);
     dragging = Drag::None;
+    turn.reset();
 }
 
 void TerrainCameraManipulator::changeHeight(int steps)
@@ -325,6 +343,36 @@ void TerrainCameraManipulator::changeHeight(int steps)
     pose.eye.z() = ground + std::max(height, minimumClearance);
     keepInReach(pose);
     dragging = Drag::None;
+    turn.reset();
+}
+
+void TerrainCameraManipulator::turnToNorth(const osg::Camera& camera)
+{
+    Turn next{pose, pose.eye};
+    const osg::Viewport* viewport = camera.getViewport();
+    osg::Vec3d from, to;
+    // Over the sky at the centre the pivot stays the eye: the camera turns where it is.
+    if (viewport && lineOfSight(camera, pose, viewport->x() + 0.5 * viewport->width(),
+                                viewport->y() + 0.5 * viewport->height(), from, to))
+        intersect(from, to, next.pivot);
+    turn = next;
+}
+
+void TerrainCameraManipulator::advanceTurn(double time)
+{
+    // The turn starts at its first frame, so a slow first frame does not eat into it.
+    if (turn->startTime < 0.0)
+        turn->startTime = time;
+    const double t = std::clamp((time - turn->startTime) / turnDuration, 0.0, 1.0);
+    // Eased in and out: the view neither jerks into the turn nor stops with a jolt.
+    const double eased = t * t * (3.0 - 2.0 * t);
+    const double toNorth = std::remainder(-turn->from.heading, 360.0);
+    pose = turnedAbout(turn->from, turn->pivot, turn->from.heading + eased * toNorth, turn->from.pitch);
+    keepInReach(pose);
+    if (t >= 1.0) {
+        pose.heading = 0.0;
+        turn.reset();
+    }
 }
 
 } // namespace velmora::viewer

@@ -6,6 +6,8 @@
 #include <osg/observer_ptr>
 #include <osgGA/CameraManipulator>
 
+#include <optional>
+
 namespace osg {
 class Camera;
 }
@@ -22,6 +24,8 @@ namespace velmora::viewer {
 // - Middle drag or Shift+left drag pans: the grabbed point follows the cursor.
 // - Right drag zooms towards the grabbed point; the wheel zooms towards the
 //   point under the cursor, which stays under it.
+// - A turn to north (turnToNorth) swings the camera about the terrain point
+//   at the centre of the view, which stays there, over turnDuration seconds.
 // Every move keeps the eye at least minimumClearance above the terrain and
 // the view level or looking down, so the terrain is never seen from below.
 // Positions of mouse events are read through OSG's normalised coordinates,
@@ -61,8 +65,16 @@ public:
     void changeHeight(int steps);
     // Height of the eye above the terrain under it, metres.
     double heightAboveTerrain() const;
+    // Starts turning the camera to face north (heading 0) the shorter way
+    // round, about the terrain point at the centre of camera's view (about
+    // the eye when the centre shows sky); the pitch stays. The turn runs on
+    // the frame events from the next one on and ends turnDuration seconds
+    // later; a drag, the wheel, a key move or a new view ends it where it is.
+    void turnToNorth(const osg::Camera& camera);
+    bool isTurning() const { return turn.has_value(); }
 
     static constexpr double heightStepFactor = 1.25;
+    static constexpr double turnDuration = 1.0 / 3.0; // seconds
 
 protected:
     ~TerrainCameraManipulator() override = default;
@@ -77,9 +89,19 @@ private:
         double pitch = 0.0;   // degrees
     };
 
+    struct Turn
+    {
+        Pose from;
+        osg::Vec3d pivot;
+        double startTime = -1.0; // seconds of frame time; negative until the first frame of the turn
+    };
+
     // Camera-to-world rotation of a pose.
     static osg::Matrixd orientation(double heading, double pitch);
     static osg::Matrixd viewMatrix(const Pose& pose);
+    // from turned, camera and eye alike, about pivot to heading and pitch, so
+    // that pivot stays on its pixel.
+    static Pose turnedAbout(const Pose& from, const osg::Vec3d& pivot, double heading, double pitch);
     // The line of sight through window position (x, y) of camera, seen from pose.
     static bool lineOfSight(const osg::Camera& camera, const Pose& pose, double x, double y, osg::Vec3d& from,
                             osg::Vec3d& to);
@@ -96,6 +118,7 @@ private:
     void press(Drag drag, const osg::Camera& camera, double x, double y);
     void drag(const osg::Camera& camera, double x, double y);
     void zoomAt(const osg::Camera& camera, double x, double y, double factor);
+    void advanceTurn(double time);
     static bool windowPosition(const osgGA::GUIEventAdapter& event, const osg::Camera& camera, double& x, double& y);
 
     osg::observer_ptr<osg::Node> terrain;
@@ -106,6 +129,7 @@ private:
     osg::Vec3d grabbed;
     double pressX = 0.0;
     double pressY = 0.0;
+    std::optional<Turn> turn;
 };
 
 } // namespace velmora::viewer

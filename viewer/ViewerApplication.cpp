@@ -84,6 +84,23 @@ void ViewerApplication::warpToStart()
     if (viewChanged)
         viewChanged();
 }
+
+void ViewerApplication::turnToNorth()
+{
+    // The manipulator drives the camera only once it has terrain to grab.
+    if (getViewer()->getCameraManipulator() == manipulator.get())
+        manipulator->turnToNorth(*getViewer()->getCamera());
+    else
+        Application::turnToNorth();
+    if (viewChanged)
+        viewChanged();
+}
+
+bool ViewerApplication::isTurning() const
+{
+    return manipulator->isTurning();
+}
+
 bool ViewerApplication::intersectTerrain(double x, double y, osg::Vec3d& point) const
 {
     if (!terrainNode.valid())

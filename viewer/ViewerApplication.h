@@ -32,6 +32,12 @@ public:
     void setViewChangedCallback(std::function<void()> callback) { viewChanged = std::move(callback); }
     void warpToPosition(const osg::Vec3d& position) override;
     void warpToStart() override;
+    // Turns to face north about the terrain point at the centre of the view,
+    // smoothly over the next frames (see TerrainCameraManipulator::turnToNorth);
+    // without terrain, at once about the eye.
+    void turnToNorth() override;
+    // Whether a turn is still under way: each frame then asks for the next.
+    bool isTurning() const;
 
     // The first terrain point on the line of sight through the OpenGL window
     // position (x, y) (physical pixels, origin bottom left), in the scene's

@@ -92,6 +92,7 @@ QString ViewerWindow::controlsText()
         "ground</td></tr>"
         "<tr><td><b>Page Up / Page Down, + / -</b></td><td>higher / lower above the ground</td></tr>"
         "<tr><td><b>Home</b></td><td>back to the start view</td></tr>"
+        "<tr><td><b>N</b>, a click on a compass</td><td>turn to face north about the centre of the view</td></tr>"
         "<tr><td><b>F1</b></td><td>this list</td></tr>"
         "</table><p>Keys move the camera after a click on the terrain; after a click in a panel they go to "
         "the panel. Tick a plugin in the Plugins list to show its panel.</p>");

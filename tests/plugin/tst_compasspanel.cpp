@@ -8,6 +8,7 @@
 #include <velmora/terrain/TerrainManager.h>
 
 #include <QAction>
+#include <QAccessible>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -22,6 +23,10 @@
 #include <QSpinBox>
 #include <QStyleOptionFrame>
 #include <QStatusBar>
+#include <QTestAccessibility>
+#include <private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
 
 #include <osg/Geode>
 #include <osg/MatrixTransform>
@@ -38,7 +43,7 @@ using velmora::testing::Texts;
 using Warp = velmora::testing::TestApplication::WarpCall;
 
 namespace {
-enum class Press { Terrain, Sky, OverDialog, EscapeInView, EscapeInField };
+enum class Press { Terrain, Sky, OverDialog, EscapeInView, EscapeInField, Rose, BesideRose };
 
 // The places of data/places.txt, elevation 0, each as the columns of its line:
 // name latitude longitude zone band easting northing mgrs gccX gccY gccZ localX localY localZ.
@@ -85,7 +90,13 @@ class TestCompassPanel : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QLocale::setDefault(QLocale::c()); }
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale::c());
+        // Qt sends accessibility events only while an assistive technology listens; the test listens.
+        QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);
+        QTestAccessibility::initialize();
+    }
     void cleanup() { plugin.reset(), host.reset(), QLocale::setDefault(QLocale::c()); }
 
     void init()
@@ -175,6 +186,10 @@ private slots:
         QTest::newRow("on the sky: stays armed") << true << Press::Sky << true << false;
         QTest::newRow("Escape in the 3D view cancels") << true << Press::EscapeInView << false << false;
         QTest::newRow("Escape in a panel field cancels") << true << Press::EscapeInField << false << false;
+        // The rose's ring touches the lower-left corner, radius 33 pixels at the start size.
+        QTest::newRow("on the HUD rose: turns north") << false << Press::Rose << false << false;
+        QTest::newRow("beside the rose's ring: no turn") << false << Press::BesideRose << false << false;
+        QTest::newRow("on the rose while armed: picks") << true << Press::Rose << false << true;
     }
 
     void pick()
@@ -183,6 +198,7 @@ private slots:
         QFETCH(Press, press);
         QFETCH(bool, stillArmed);
         host->showAsDialog(plugin->panel(), 700, 20);
+        look(osg::Vec3d(1, 0, -0.2));
         if (arm) {
             plugin->button("toggleSyncButton")->click();
             plugin->button("pickCoordButton")->click();
@@ -200,9 +216,13 @@ private slots:
         else
             host->setTerrainPointUnderMouse(osg::Vec3d(250.5, -1250.25, 1712.125));
         // The terrain is left of and below the panel's dialog.
-        QMouseEvent event(QEvent::MouseButtonPress, press == Press::OverDialog ? QPoint(710, 30) : QPoint(300, 400),
-                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        const QMap<Press, QPoint> at{
+            {Press::OverDialog, {710, 30}}, {Press::Rose, {33, 700}}, {Press::BesideRose, {3, 717}}};
+        QMouseEvent event(QEvent::MouseButtonPress, at.value(press, {300, 400}), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
         plugin->mouse()->handleMouseClick(&event, &host->scene());
+        plugin->frame();
+        QCOMPARE(plugin->find<QLabel>("orientationLabel")->text().endsWith(": 0"), press == Press::Rose && !arm);
 
         QCOMPARE(!plugin->button("pickCoordButton")->isEnabled(), stillArmed);
         QFETCH(bool, picked);
@@ -280,7 +300,7 @@ private slots:
         // The painted compass beside the orientation text, where a user sees it turn, and not cut off.
         QWidget* area = plugin->find("compassWidget");
         int compasses = 0;
-        for (QWidget* compass : area->findChildren<QWidget*>("", Qt::FindDirectChildrenOnly))
+        for (QWidget* compass : area->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
             compasses += compass->inherits("velmora::plugin::compass_widget::CompassWidget") &&
                          area->rect().contains(compass->geometry());
         QCOMPARE(compasses, 1);
@@ -330,9 +350,13 @@ private slots:
         plugin->frame();
         QCOMPARE(status->text(), "Camera: (  45.123456,  -75.654321,   123.45)" + heading);
         QFETCH(QString, system);
+        QTestAccessibility::clearEvents();
         combo->setCurrentIndex(combo->findText(system));
         plugin->frame();
         QCOMPARE(status->text(), "Camera: (" + camera + ")" + heading);
+        QVERIFY(announced(status));
+        const QAccessibleInterface* choice = QAccessible::queryAccessibleInterface(combo);
+        QVERIFY(!choice->text(QAccessible::Name).isEmpty() && !choice->text(QAccessible::Description).isEmpty());
     }
 
     void cursorPart_data()
@@ -577,9 +601,11 @@ private slots:
         QFETCH(Texts, typed);
         QFETCH(QString, status);
         const Texts before = plugin->texts();
+        QTestAccessibility::clearEvents();
         plugin->enter(typed);
         auto* label = plugin->find<QLabel>(status);
         QTEST(label->text(), "message");
+        QVERIFY(announced(label));
         QVERIFY(label->isVisibleTo(plugin->panel()));
         QFETCH(QString, marked);
         for (const QString& name : typed.keys())
@@ -593,6 +619,73 @@ private slots:
         plugin->enter({{"gdcLatitudeTextBox", "45"}});
         QCOMPARE(label->text(), QString());
         QVERIFY(marked.isEmpty() || !plugin->field(marked)->property("refused").toBool());
+    }
+
+    void tabReadsEveryControlInOrder_data()
+    {
+        QTest::addColumn<bool>("dms");
+        // Either page of the geodetic form: the form file's Tab chain put the seven deg:min:sec fields last.
+        QTest::newRow("decimal degrees shown") << false;
+        QTest::newRow("deg:min:sec shown") << true;
+    }
+
+    void tabReadsEveryControlInOrder()
+    {
+        QFETCH(bool, dms);
+        QWidget* panel = plugin->panel();
+        plugin->find<QCheckBox>("dmsCheckBox")->setChecked(dms);
+        panel->show();
+        QApplication::setActiveWindow(panel);
+        QVERIFY(QTest::qWaitForWindowActive(panel));
+        QWidget* const start = plugin->field("mgrsTextBox");
+        start->setFocus();
+        // Once round the chain, reading order (down, or right within a row) breaks only where it wraps.
+        int breaks = 0;
+        for (QPoint last = start->mapTo(panel, start->rect().center()); breaks < 5;) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget* focused = QApplication::focusWidget();
+            const QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(focused);
+            QVERIFY2(!accessible->text(QAccessible::Name).isEmpty() &&
+                         !accessible->text(QAccessible::Description).isEmpty(), qPrintable(focused->objectName()));
+            const QPoint at = focused->mapTo(panel, focused->rect().center());
+            breaks += at.y() < last.y() - 8 || (std::abs(at.y() - last.y()) <= 8 && at.x() <= last.x());
+            last = at;
+            if (focused == start)
+                break;
+        }
+        QCOMPARE(breaks, 1);
+    }
+
+    void escapePutsBackTheShownText_data()
+    {
+        QTest::addColumn<Texts>("finished"); // typed and finished with Return first
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed"); // over the selected text, then Escape
+        const Texts latitude{{"gdcLatitudeTextBox", "45"}};
+        QTest::newRow("after Return, the finished edit") << latitude << "gdcLatitudeTextBox" << "6";
+        QTest::newRow("after another form's edit, its text") << latitude << "gccXTextBox" << "6";
+        // Upper-casing sets the text anew while it is typed: still the user's edit.
+        QTest::newRow("a band upper-cased as typed") << Texts{} << "utmBandTextBox" << "u";
+    }
+
+    void escapePutsBackTheShownText()
+    {
+        QFETCH(Texts, finished);
+        QFETCH(QString, field);
+        for (auto it = finished.cbegin(); it != finished.cend(); ++it) {
+            plugin->field(it.key())->selectAll();
+            QTest::keyClicks(plugin->field(it.key()), it.value());
+            QTest::keyClick(plugin->field(it.key()), Qt::Key_Return);
+        }
+        const Texts shown = plugin->texts();
+        QLineEdit* edit = plugin->field(field);
+        edit->selectAll();
+        QFETCH(QString, typed);
+        QTest::keyClicks(edit, typed);
+        QVERIFY(edit->text() != shown[field]);
+        QTest::keyClick(edit, Qt::Key_Escape);
+        // Every form as before: the field's text is back, and no edit finished.
+        QCOMPARE(plugin->texts(), shown);
     }
 
     void mgrsReferences_data()
@@ -788,6 +881,15 @@ private slots:
     }
 
 private:
+    // A screen reader hears label's new text: its name is that text (not a fixed one), described, change sent.
+    static bool announced(QLabel* label)
+    {
+        QAccessibleEvent changed(label, QAccessible::NameChanged);
+        const QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(label);
+        return QTestAccessibility::containsEvent(&changed) && accessible->text(QAccessible::Name) == label->text() &&
+               !accessible->text(QAccessible::Description).isEmpty();
+    }
+
     // What a user cannot see whole: a widget sticking out of its parent, a field whose text scrolls out of
     // view, a button whose text runs into its edges (less than an 'M' of room on each side).
     QStringList wronglyShown() const

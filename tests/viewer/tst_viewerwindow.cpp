@@ -24,6 +24,7 @@
 
 #include <osgUtil/LineSegmentIntersector>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -86,6 +87,8 @@ private slots:
     }
 
     void cleanupTestCase() { session.reset(); }
+    // Frames started by a test that failed midway would draw on into the next.
+    void cleanup() { view()->stopFrames(); }
 
     void roseTurnsWithTheCamera()
     {
@@ -96,6 +99,47 @@ private slots:
         const double difference = std::fmod(arrowDirection() + heading + 540.0, 360.0) - 180.0;
         QVERIFY2(std::abs(difference) < 3.0,
                  qPrintable(QString("arrow %1, heading %2").arg(arrowDirection()).arg(heading)));
+    }
+
+    void northUpKeepsTheCentre_data()
+    {
+        QTest::addColumn<QString>("how");
+        // Each way in has its own path to the turn; every row guards a turn about the eye instead of the centre.
+        QTest::newRow("click on the HUD rose") << "rose";
+        QTest::newRow("N key in the 3D view") << "key";
+        QTest::newRow("click on the painted compass") << "compass";
+    }
+
+    void northUpKeepsTheCentre()
+    {
+        QFETCH(QString, how);
+        toStart();
+        drag(Qt::LeftButton, Qt::NoModifier, QPoint(500, 500), QPoint(300, 500));
+        const double before = heading();
+        QVERIFY(std::abs(before) > 20.0);
+        const QPointF centre = QPointF(viewSize.width(), viewSize.height()) / 2.0;
+        osg::Vec3d ground;
+        QVERIFY(app()->intersectTerrain(centre.x(), centre.y(), ground));
+        QList<double> drawn;
+        QObject recording; // ends the recording however the test ends
+        connect(view(), &velmora::viewer::SceneView::frameFinished, &recording, [&] { drawn << heading(); });
+        view()->startFrames();
+        if (how == "rose") // ring radius 88 pixels at the lower left
+            pointer(screenPos(QPoint(88, viewSize.height() - 48)), true);
+        else if (how == "key")
+            xdotool({"key", "n"});
+        else // and away before its tooltip shows, which draws a frame of its own
+            click(panel->findChild<QWidget*>("paintedCompass")), pointer(screenPos(field("mgrsTextBox")), false);
+        // Its last frames turn by less than the tolerance: the turn must have ended, too.
+        QTRY_VERIFY(!app()->isTurning() && !drawn.isEmpty() && std::abs(drawn.last()) < 0.5);
+        // Frames are drawn while it turns and then no more; one of them shows the turn under way.
+        const int frames = view()->frameCount();
+        QTest::qWait(300);
+        view()->stopFrames();
+        QCOMPARE(view()->frameCount(), frames);
+        QVERIFY(std::any_of(drawn.begin(), drawn.end(),
+                            [&](double h) { return std::abs(h) < std::abs(before) - 1.0 && std::abs(h) > 0.5; }));
+        QVERIFY(QLineF(onScreen(ground), centre).length() < 1.0);
     }
 
     void restsWhenIdleAndDrawsOnInput()
@@ -424,6 +468,11 @@ private:
 
     void toStart() { app()->warpToStart(), view()->renderFrame(); }
     osg::Vec3d eye() const { return osg::Vec3d() * camera()->getInverseViewMatrix(); }
+    // The heading the panel shows, from -180 to 180 degrees.
+    double heading() const
+    {
+        return std::remainder(panel->findChild<QLabel*>("orientationLabel")->text().section(": ", 1).toDouble(), 360.0);
+    }
     // Where the camera shows point, in the view's logical coordinates.
     QPointF onScreen(const osg::Vec3d& point) const
     {

@@ -2,6 +2,7 @@
 
 #include <osgGA/StandardManipulator>
 
+#include <cmath>
 #include <limits>
 
 namespace velmora::application {
@@ -69,6 +70,18 @@ void Application::warpToPosition(const osg::Vec3d& position)
 void Application::warpToStart()
 {
     lookAt(startEye, startCenter, startUp);
+}
+
+void Application::turnToNorth()
+{
+    osg::Vec3d eye, center, up;
+    viewer->getCamera()->getViewMatrixAsLookAt(eye, center, up, 1.0);
+    const osg::Vec3d forward = center - eye;
+    const double level = std::hypot(forward.x(), forward.y());
+    if (level < 1e-9)
+        lookAt(eye, center, osg::Vec3d(0.0, 1.0, 0.0));
+    else
+        lookAt(eye, eye + osg::Vec3d(0.0, level, forward.z()), osg::Vec3d(0.0, 0.0, 1.0));
 }
 
 bool Application::hasTerrainPointUnderMouse() const

@@ -41,6 +41,12 @@ public:
     virtual void warpToPosition(const osg::Vec3d& position);
     // Moves the camera back to its start view.
     virtual void warpToStart();
+    // Turns the camera to face north (heading 0), keeping its pitch and the
+    // point at the centre of the view. This base knows no ground, so it
+    // turns at once about the eye; a host with terrain turns about the ground
+    // point at the view centre and may take a moment to do so. Looking
+    // straight down, north goes to the top of the view.
+    virtual void turnToNorth();
     // Whether the last mouse press hit the terrain.
     virtual bool hasTerrainPointUnderMouse() const;
     // The terrain point under the mouse at the last press; all three
