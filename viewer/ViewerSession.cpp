@@ -1,5 +1,6 @@
 #include "ViewerSession.h"
 
+#include "DemLoadError.h"
 #include "SceneView.h"
 #include "ViewerApplication.h"
 #include "ViewerWindow.h"
@@ -40,7 +41,7 @@ bool ViewerSession::start(QString& error)
     } else {
         terrain = loadDemTerrain(options.demPath, error);
         if (!terrain) {
-            error = QStringLiteral("Cannot load %1: %2").arg(options.demPath, error);
+            error = demLoadErrorText(options.demPath, error);
             return false;
         }
     }
@@ -128,7 +129,7 @@ bool ViewerSession::openElevationModel(const QString& path, QString& error)
     reader->wait();
 
     if (!samples) {
-        error = QStringLiteral("Cannot load %1: %2").arg(path, readError);
+        error = demLoadErrorText(path, readError);
         return false;
     }
     const Terrain terrain = makeDemTerrain(path, *samples);

@@ -1,3 +1,4 @@
+#include "DemLoadError.h"
 #include "DevicePixelMapping.h"
 #include "GridSampling.h"
 #include "Terrain.h"
@@ -245,6 +246,23 @@ private slots:
         QVERIFY2(error.contains(reason, Qt::CaseInsensitive), qPrintable(error));
         QVERIFY(manager->getOriginLatitude() == 10.0 && manager->getOriginLongitude() == 20.0 &&
                 manager->getOriginHeight() == 30.0);
+    }
+
+    void demLoadErrorNamesTheFileOnce_data()
+    {
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QString>("message");
+        // The reader's own sentences name the file already: "Cannot load" in front named it twice.
+        QTest::newRow("reason names the path") << "File not found: /d/a.tif" << "File not found: /d/a.tif";
+        QTest::newRow("reason names the file name") << "a.tif has no georeferencing" << "a.tif has no georeferencing";
+        QTest::newRow("reason names no file") << "out of memory" << "Cannot load /d/a.tif: out of memory";
+        // A longer name that ends in the file's name is another file.
+        QTest::newRow("only a longer name") << "no data.tif" << "Cannot load /d/a.tif: no data.tif";
+    }
+    void demLoadErrorNamesTheFileOnce()
+    {
+        QFETCH(QString, reason);
+        QTEST(demLoadErrorText("/d/a.tif", reason), "message");
     }
 
 private:
