@@ -64,12 +64,14 @@ bool ViewerSession::start(QString& error)
     qtapplication::QtApplicationController::instance()->setQtApplication(qtApp.get());
 
     plugins.loadFrom(options.pluginDir.isEmpty() ? PluginManager::defaultPluginDir() : options.pluginDir);
-    plugins.initializeAll();
     mainWindow->addPluginPanels();
-    // Plugins may have made the status bar taller.
+    // Plugins may have made the status bar taller, and the plugin list narrower.
     if (!options.viewSize.isValid())
-        viewSize = mainWindow->viewSizeOnScreen(viewSize);
+        viewSize = mainWindow->viewSizeOnScreen(defaultViewSize);
     mainWindow->fitViewTo(viewSize);
+    // With the panels in place the start view frames the terrain beside them; plugins start from there.
+    app->warpToStart();
+    plugins.initializeAll();
 
     connect(mainWindow->sceneView(), &SceneView::frameFinished, this, &ViewerSession::frameFinished);
     connect(mainWindow.get(), &ViewerWindow::elevationModelChosen, this, &ViewerSession::openChosenElevationModel);

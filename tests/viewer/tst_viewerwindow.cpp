@@ -203,7 +203,8 @@ private slots:
         QFETCH(QPoint, offset);
         QFETCH(bool, followsCursor);
         toStart();
-        const QPoint from(360, 330);
+        // The middle of the terrain, wherever the start view frames it.
+        const QPoint from = onScreen(app()->getTerrain()->getBound().center()).toPoint();
         osg::Vec3d grabbed;
         const QPointF window = view()->pixelMapping().toGlWindow(from);
         QVERIFY2(app()->intersectTerrain(window.x(), window.y(), grabbed), "the drag starts on the terrain");
