@@ -1,3 +1,4 @@
+#include "PanelDialog.h"
 #include "PluginManager.h"
 #include "SceneView.h"
 #include "ViewerApplication.h"
@@ -14,14 +15,20 @@
 #include <QGraphicsProxyWidget>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QProcess>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeWidget>
 #include <QWheelEvent>
 
+#include <gdal.h>
+#include <osg/ComputeBoundsVisitor>
+#include <osg/Version>
 #include <osgUtil/LineSegmentIntersector>
 
 #include <cmath>
@@ -315,6 +322,66 @@ private slots:
         QVERIFY(!report.contains('\r'));
         QVERIFY(QString::fromUtf8(report).contains(QString::fromUtf8("MGRS:10T é\n")));
         QCOMPARE(QString::fromUtf8(report), QApplication::clipboard()->text());
+    }
+
+    void windowLeavesTheTerrainInView_data()
+    {
+        QTest::addColumn<QSize>("window");
+        QTest::addColumn<bool>("rollUp"); // the Compass dialog rolled up to its title bar first
+        QTest::newRow("1600x1000") << QSize(1600, 1000) << false;
+        QTest::newRow("1024x700") << QSize(1024, 700) << false;
+        // The Compass dialog covers most of this view; rolled up, it leaves the view to the terrain.
+        QTest::newRow("800x500, Compass rolled up") << QSize(800, 500) << true;
+    }
+    void windowLeavesTheTerrainInView()
+    {
+        QFETCH(QSize, window);
+        QFETCH(bool, rollUp);
+        session->window()->resize(window);
+        QTRY_COMPARE(session->window()->size(), window);
+        auto* compass = qobject_cast<velmora::viewer::PanelDialog*>(panel->window()->graphicsProxyWidget());
+        QVERIFY(compass);
+        compass->setRolledUp(rollUp);
+        QCOMPARE(compass->size().height() < 1.0, rollUp);
+        // Two entries need about 100 pixels; the list once kept 255.
+        QVERIFY2(session->window()->pluginList()->width() < 160, "the plugin list is no wider than its entries");
+        // Home: every corner of the terrain's box in the view, none behind a dialog.
+        toStart();
+        osg::ComputeBoundsVisitor bounds;
+        app()->getTerrain()->accept(bounds);
+        QRectF shown;
+        for (unsigned i = 0; i < 8; ++i)
+            shown |= QRectF(onScreen(bounds.getBoundingBox().corner(i)), QSizeF(1, 1));
+        QVERIFY(QRectF(QPointF(), view()->viewport()->size()).contains(shown));
+        for (const PluginManager::Plugin& p : plugins())
+            QVERIFY2(!dialogOf(p)->windowFrameGeometry().intersects(shown), qPrintable(p.gui->getText()));
+        compass->setRolledUp(false);
+        QTRY_VERIFY(compass->size().height() > 100.0);
+        session->window()->fitViewTo(viewSize);
+        QTRY_COMPARE(view()->viewport()->size(), viewSize);
+    }
+
+    void aboutNamesTheLibrariesItRunsWith_data()
+    {
+        QTest::addColumn<QString>("library");
+        QTest::addColumn<QString>("version"); // as the library reports it now, not as it was at the build
+        QTest::newRow("Qt") << "Qt" << QString(qVersion());
+        QTest::newRow("OpenSceneGraph") << "OpenSceneGraph" << QString(osgGetVersion());
+        QTest::newRow("GDAL") << "GDAL" << QString(GDALVersionInfo("RELEASE_NAME"));
+    }
+    void aboutNamesTheLibrariesItRunsWith()
+    {
+        QFETCH(QString, library);
+        QFETCH(QString, version);
+        for (const QAction* menu : session->window()->menuBar()->actions())
+            for (QAction* action : menu->menu()->actions())
+                if (action->text().contains("About"))
+                    action->trigger();
+        auto* box = session->window()->findChild<QMessageBox*>("aboutBox");
+        QVERIFY2(box && box->isVisible(), "Help > About shows a box");
+        const QString about = box->text();
+        QVERIFY(about.contains(library + "</b></td><td>" + version) && about.contains("License"));
+        box->close();
     }
 
     // Late: it leaves the dialogs where the shrunk view put them.
