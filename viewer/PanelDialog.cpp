@@ -79,16 +79,16 @@ void PanelDialog::paintWindowFrame(QPainter* painter, const QStyleOptionGraphics
     painter->restore();
 }
 
-bool PanelDialog::sceneEvent(QEvent* event)
+bool PanelDialog::event(QEvent* event)
 {
     const auto type = event->type();
     if (type != QEvent::GraphicsSceneMousePress && type != QEvent::GraphicsSceneMouseRelease &&
         type != QEvent::GraphicsSceneMouseDoubleClick)
-        return QGraphicsProxyWidget::sceneEvent(event);
+        return QGraphicsProxyWidget::event(event);
     auto* mouse = static_cast<QGraphicsSceneMouseEvent*>(event);
     const bool onButton = rollButtonRect().contains(mouse->pos());
     if (mouse->button() != Qt::LeftButton || (!onButton && !buttonHeld && !onTitle(mouse->pos())))
-        return QGraphicsProxyWidget::sceneEvent(event);
+        return QGraphicsProxyWidget::event(event);
     if (type == QEvent::GraphicsSceneMouseRelease && buttonHeld) {
         // Like any button: it acts when released over it.
         buttonHeld = false;
@@ -108,8 +108,8 @@ bool PanelDialog::sceneEvent(QEvent* event)
         event->accept();
         return true;
     }
-    // A press elsewhere on the title moves the dialog, as before.
-    return QGraphicsProxyWidget::sceneEvent(event);
+    // A press elsewhere on the title starts moving the dialog, which QGraphicsWidget does.
+    return QGraphicsProxyWidget::event(event);
 }
 
 } // namespace velmora::viewer

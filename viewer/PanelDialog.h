@@ -32,7 +32,8 @@ signals:
 
 protected:
     void paintWindowFrame(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
-    bool sceneEvent(QEvent* event) override;
+    // Presses on the title bar reach a window item here, where QGraphicsWidget handles its frame.
+    bool event(QEvent* event) override;
 
 private:
     // The title bar as the window frame draws it, in frame coordinates (origin at the frame's top left).

@@ -327,22 +327,33 @@ private slots:
     void windowLeavesTheTerrainInView_data()
     {
         QTest::addColumn<QSize>("window");
-        QTest::addColumn<bool>("rollUp"); // the Compass dialog rolled up to its title bar first
-        QTest::newRow("1600x1000") << QSize(1600, 1000) << false;
-        QTest::newRow("1024x700") << QSize(1024, 700) << false;
+        QTest::addColumn<QString>("rollUp"); // how the Compass dialog is rolled up to its title bar first, if at all
+        QTest::newRow("1600x1000") << QSize(1600, 1000) << "";
+        QTest::newRow("1024x700") << QSize(1024, 700) << "";
         // The Compass dialog covers most of this view; rolled up, it leaves the view to the terrain.
-        QTest::newRow("800x500, Compass rolled up") << QSize(800, 500) << true;
+        QTest::newRow("800x500, rolled up by its title bar button") << QSize(800, 500) << "button";
+        QTest::newRow("800x500, rolled up by a double-click on its title") << QSize(800, 500) << "double-click";
     }
     void windowLeavesTheTerrainInView()
     {
         QFETCH(QSize, window);
-        QFETCH(bool, rollUp);
+        QFETCH(QString, rollUp);
         session->window()->resize(window);
         QTRY_COMPARE(session->window()->size(), window);
         auto* compass = qobject_cast<velmora::viewer::PanelDialog*>(panel->window()->graphicsProxyWidget());
         QVERIFY(compass);
-        compass->setRolledUp(rollUp);
-        QCOMPARE(compass->size().height() < 1.0, rollUp);
+        const QSizeF unrolled = compass->size();
+        const auto roll = [&] {
+            const QPointF onTitle = rollUp == "button" ? compass->rollButtonRect().center() : QPointF(30, -8);
+            const QPoint at = view()->mapFromScene(compass->mapToScene(onTitle));
+            for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                                            QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease})
+                if (rollUp == "double-click" || type != QEvent::MouseButtonDblClick)
+                    sendMouse(type, at, Qt::LeftButton);
+        };
+        if (!rollUp.isEmpty())
+            roll();
+        QCOMPARE(compass->size().height() < 1.0, !rollUp.isEmpty());
         // Two entries need about 100 pixels; the list once kept 255.
         QVERIFY2(session->window()->pluginList()->width() < 160, "the plugin list is no wider than its entries");
         // Home: every corner of the terrain's box in the view, none behind a dialog.
@@ -355,8 +366,10 @@ private slots:
         QVERIFY(QRectF(QPointF(), view()->viewport()->size()).contains(shown));
         for (const PluginManager::Plugin& p : plugins())
             QVERIFY2(!dialogOf(p)->windowFrameGeometry().intersects(shown), qPrintable(p.gui->getText()));
-        compass->setRolledUp(false);
-        QTRY_VERIFY(compass->size().height() > 100.0);
+        // And back, as it was.
+        if (!rollUp.isEmpty())
+            roll();
+        QCOMPARE(compass->size(), unrolled);
         session->window()->fitViewTo(viewSize);
         QTRY_COMPARE(view()->viewport()->size(), viewSize);
     }
