@@ -44,6 +44,8 @@ void StatusBarFit::adoptReadout(QLabel* label)
 {
     // A label polished again (a style change) is adopted again, which changes nothing.
     label->setMinimumWidth(label->fontMetrics().averageCharWidth() * readoutMinimumCharacters);
+    // The end stays put at the right edge, whole or elided, as the room changes.
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     label->installEventFilter(this);
 }
 

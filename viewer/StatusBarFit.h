@@ -12,7 +12,7 @@ namespace velmora::viewer {
 // end behind an ellipsis; every other plain-text label (the plugins'
 // readouts) may shrink down to about 24 characters, losing the beginning of
 // its text instead, so the end of a readout (the part that changes most,
-// such as a heading) always stays in view.
+// such as a heading) always stays in view, at the label's right edge.
 class StatusBarFit : public QObject
 {
 public:

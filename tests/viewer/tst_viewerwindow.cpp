@@ -332,7 +332,8 @@ private slots:
         QTest::newRow("1024x700") << QSize(1024, 700) << "";
         // The Compass dialog covers most of this view; rolled up, it leaves the view to the terrain.
         QTest::newRow("800x500, rolled up by its title bar button") << QSize(800, 500) << "button";
-        QTest::newRow("800x500, rolled up by a double-click on its title") << QSize(800, 500) << "double-click";
+        // Too narrow for the whole status text: it loses its beginning.
+        QTest::newRow("640x480, rolled up by a double-click on its title") << QSize(640, 480) << "double-click";
     }
     void windowLeavesTheTerrainInView()
     {
@@ -366,6 +367,12 @@ private slots:
         QVERIFY(QRectF(QPointF(), view()->viewport()->size()).contains(shown));
         for (const PluginManager::Plugin& p : plugins())
             QVERIFY2(!dialogOf(p)->windowFrameGeometry().intersects(shown), qPrintable(p.gui->getText()));
+        // The status text ends in its heading: shown whole, or cut at the left, never at the right.
+        for (QLabel* label : session->window()->statusBar()->findChildren<QLabel*>())
+            if (label->text().startsWith("Camera: ("))
+                QVERIFY2(label->contentsRect().width() >= label->fontMetrics().horizontalAdvance(label->text()) ||
+                             endsAtRightEdge(label, label->text().section(", ", -1)),
+                         qPrintable(label->text()));
         // And back, as it was.
         if (!rollUp.isEmpty())
             roll();
@@ -538,6 +545,19 @@ private:
                     ++count;
                 }
         return count < 10 ? std::nan("") : std::atan2(sum.x(), -sum.y()) * 180.0 / M_PI;
+    }
+
+    // Whether label shows tail at its right edge, the same pixels as when tail is all its text.
+    static bool endsAtRightEdge(QLabel* label, const QString& tail)
+    {
+        const QString text = label->text();
+        const QImage shown = label->grab().toImage();
+        label->setText(tail);
+        const QImage alone = label->grab().toImage();
+        label->setText(text);
+        const int width = label->fontMetrics().horizontalAdvance(tail);
+        const QRect end(label->contentsRect().right() - width, 0, width, label->height());
+        return shown.copy(end) == alone.copy(end);
     }
 
     QTemporaryDir folder;
