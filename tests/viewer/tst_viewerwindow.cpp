@@ -327,9 +327,11 @@ private slots:
     void windowLeavesTheTerrainInView_data()
     {
         QTest::addColumn<QSize>("window");
-        QTest::addColumn<QString>("rollUp"); // how the Compass dialog is rolled up to its title bar first, if at all
+        // How the Compass dialog is rolled up to its title bar first, if at all; "list": the plugin list hidden.
+        QTest::addColumn<QString>("change");
         QTest::newRow("1600x1000") << QSize(1600, 1000) << "";
         QTest::newRow("1024x700") << QSize(1024, 700) << "";
+        QTest::newRow("1024x700, plugin list hidden from the View menu") << QSize(1024, 700) << "list";
         // The Compass dialog covers most of this view; rolled up, it leaves the view to the terrain.
         QTest::newRow("800x500, rolled up by its title bar button") << QSize(800, 500) << "button";
         // Too narrow for the whole status text: it loses its beginning.
@@ -338,23 +340,32 @@ private slots:
     void windowLeavesTheTerrainInView()
     {
         QFETCH(QSize, window);
-        QFETCH(QString, rollUp);
+        QFETCH(QString, change);
         session->window()->resize(window);
         QTRY_COMPARE(session->window()->size(), window);
         auto* compass = qobject_cast<velmora::viewer::PanelDialog*>(panel->window()->graphicsProxyWidget());
         QVERIFY(compass);
         const QSizeF unrolled = compass->size();
         const auto roll = [&] {
-            const QPointF onTitle = rollUp == "button" ? compass->rollButtonRect().center() : QPointF(30, -8);
+            const QPointF onTitle = change == "button" ? compass->rollButtonRect().center() : QPointF(30, -8);
             const QPoint at = view()->mapFromScene(compass->mapToScene(onTitle));
             for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
                                             QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease})
-                if (rollUp == "double-click" || type != QEvent::MouseButtonDblClick)
+                if (change == "double-click" || type != QEvent::MouseButtonDblClick)
                     sendMouse(type, at, Qt::LeftButton);
         };
-        if (!rollUp.isEmpty())
+        const auto toggleList = [this] {
+            for (const QAction* menu : session->window()->menuBar()->actions())
+                for (QAction* action : menu->menu()->actions())
+                    if (action->text() == "&Plugins list")
+                        action->trigger();
+        };
+        if (change == "list")
+            toggleList();
+        QCOMPARE(session->window()->pluginList()->isVisible(), change != "list");
+        if (change == "button" || change == "double-click")
             roll();
-        QCOMPARE(compass->size().height() < 1.0, !rollUp.isEmpty());
+        QCOMPARE(compass->size().height() < 1.0, change == "button" || change == "double-click");
         // Two entries need about 100 pixels; the list once kept 255.
         QVERIFY2(session->window()->pluginList()->width() < 160, "the plugin list is no wider than its entries");
         // Home: every corner of the terrain's box in the view, none behind a dialog.
@@ -374,7 +385,9 @@ private slots:
                              endsAtRightEdge(label, label->text().section(", ", -1)),
                          qPrintable(label->text()));
         // And back, as it was.
-        if (!rollUp.isEmpty())
+        if (change == "list")
+            toggleList();
+        else if (!change.isEmpty())
             roll();
         QCOMPARE(compass->size(), unrolled);
         session->window()->fitViewTo(viewSize);
