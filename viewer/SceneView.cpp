@@ -17,6 +17,7 @@
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QScrollArea>
 #include <QStyle>
 #include <QWheelEvent>
@@ -299,8 +300,15 @@ void SceneView::resizeEvent(QResizeEvent* event)
     graphicsScene->setSceneRect(QRectF(QPointF(0.0, 0.0), viewport()->size()));
     const QSize physical = pixelMapping().physicalSize();
     application.resize(physical.width(), physical.height());
-    for (QGraphicsWidget* dialog : dialogs())
+    // Dialogs in the right half keep their distance from the right edge as the view grows, as they were
+    // lined up there, so the room gained joins the free part of the view instead of opening a gap.
+    const int oldWidth = event->oldSize().width();
+    const qreal grown = event->size().width() - oldWidth;
+    for (QGraphicsWidget* dialog : dialogs()) {
+        if (oldWidth > 0 && grown > 0 && dialog->windowFrameGeometry().center().x() > oldWidth / 2.0)
+            dialog->setPos(dialog->pos() + QPointF(grown, 0.0));
         keepInView(dialog);
+    }
     updateFramingArea();
 }
 
@@ -412,8 +420,12 @@ QSizeF SceneView::fittedDialogSize(const QGraphicsWidget* dialog) const
 
 void SceneView::keepInView(QGraphicsWidget* dialog)
 {
-    if (!dialog->isVisible())
+    // Resizing and moving a dialog come back here through its geometryChanged; once is enough. A proxy
+    // may also settle on another size than asked (whole pixels, its widget's least size), which asked
+    // again and again would never end.
+    if (!dialog->isVisible() || fittingDialog)
         return;
+    const QScopedValueRollback<bool> fitting(fittingDialog, true);
     const QSizeF fitted = fittedDialogSize(dialog);
     if (dialog->size() != fitted)
         dialog->resize(fitted);

@@ -116,6 +116,7 @@ private:
     bool dialogButtonHeld = false;
     bool keysForCamera = true;
     bool captureRequested = false;
+    bool fittingDialog = false; // inside keepInView
     QImage captured;
     unsigned lastFrame = 0; // GL texture name; 0: none yet
     QSize lastFrameSize;

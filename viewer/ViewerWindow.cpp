@@ -203,6 +203,8 @@ void ViewerWindow::fitPluginList()
     const int title = pluginDock->fontMetrics().horizontalAdvance(pluginDock->windowTitle()) + buttons +
                       4 * style()->pixelMetric(QStyle::PM_DockWidgetTitleMargin);
     resizeDocks({pluginDock}, {std::max(entries + aroundList, title)}, Qt::Horizontal);
+    // Laid out now, so the room the view gains is known when the window is fitted to the screen.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
 }
 
 QGraphicsProxyWidget* ViewerWindow::dialogOf(widget::plugin::WidgetPlugin* plugin) const

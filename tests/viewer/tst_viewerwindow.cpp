@@ -346,7 +346,11 @@ private slots:
         auto* compass = qobject_cast<velmora::viewer::PanelDialog*>(panel->window()->graphicsProxyWidget());
         QVERIFY(compass);
         const QSizeF unrolled = compass->size();
+        // Lined up at the right edge, it stays there as the window grows or shrinks.
+        QVERIFY(std::abs(compass->windowFrameGeometry().right() - view()->viewport()->width()) < 20.0);
         const auto roll = [&] {
+            // In front of the recorder's dialog, which a small view piles onto it, as a click on it would bring it.
+            compass->scene()->setActiveWindow(compass);
             const QPointF onTitle = change == "button" ? compass->rollButtonRect().center() : QPointF(30, -8);
             const QPoint at = view()->mapFromScene(compass->mapToScene(onTitle));
             for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
