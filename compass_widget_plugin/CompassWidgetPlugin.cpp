@@ -630,6 +630,11 @@ void CompassWidgetPlugin::fitTexts()
             field->setMinimumWidth(field->fontMetrics().horizontalAdvance(QLatin1String(text)) + 2 * frame + 5);
         }
     }
+    // Seven fields side by side: at Qt's default field width the deg:min:sec
+    // page, and with it the panel, would be twice as wide as the other forms.
+    // Its width is left out of the panel's preferred size; its least width
+    // (every field showing its longest text) still counts.
+    gdcDmsPage->setSizePolicy(QSizePolicy::Ignored, gdcDmsPage->sizePolicy().verticalPolicy());
     // Two characters at most: the room goes to easting and northing.
     for (QLineEdit* field : {utmZoneTextBox, utmBandTextBox})
         field->setMaximumWidth(field->minimumWidth());

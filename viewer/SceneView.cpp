@@ -1,7 +1,9 @@
 #include "SceneView.h"
 
 #include "GlViewport.h"
+#include "PanelDialog.h"
 #include "PluginManager.h"
+#include "StartViewFraming.h"
 #include "ViewerApplication.h"
 
 #include <velmora/application/plugin/FrameUpdatePlugin.h>
@@ -15,6 +17,7 @@
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QScrollArea>
 #include <QStyle>
 #include <QWheelEvent>
@@ -29,7 +32,6 @@ namespace velmora::viewer {
 
 namespace {
 constexpr int dialogMargin = 12;
-const char* const panelSizeProperty = "velmoraPanelSize";
 
 void useNoProgram(osg::State& state)
 {
@@ -301,9 +303,39 @@ void SceneView::resizeEvent(QResizeEvent* event)
     graphicsScene->setSceneRect(QRectF(QPointF(0.0, 0.0), viewport()->size()));
     const QSize physical = pixelMapping().physicalSize();
     application.resize(physical.width(), physical.height());
+    // Dialogs in the right half keep their distance from the right edge as the view grows, as they were
+    // lined up there, so the room gained joins the free part of the view instead of opening a gap.
+    const int oldWidth = event->oldSize().width();
+    const qreal grown = event->size().width() - oldWidth;
+    for (QGraphicsWidget* dialog : dialogs()) {
+        if (oldWidth > 0 && grown > 0 && dialog->windowFrameGeometry().center().x() > oldWidth / 2.0)
+            dialog->setPos(dialog->pos() + QPointF(grown, 0.0));
+        keepInView(dialog);
+    }
+    updateFramingArea();
+}
+
+std::vector<QGraphicsWidget*> SceneView::dialogs() const
+{
+    std::vector<QGraphicsWidget*> result;
     for (QGraphicsItem* item : graphicsScene->items())
         if (!item->parentItem() && item->isWidget() && static_cast<QGraphicsWidget*>(item)->isWindow())
-            keepInView(static_cast<QGraphicsWidget*>(item));
+            result.push_back(static_cast<QGraphicsWidget*>(item));
+    return result;
+}
+
+void SceneView::updateFramingArea()
+{
+    std::vector<QRectF> covers;
+    for (const QGraphicsWidget* dialog : dialogs())
+        if (dialog->isVisible())
+            covers.push_back(dialog->windowFrameGeometry());
+    const QSizeF size = viewport()->size();
+    if (size.isEmpty())
+        return;
+    const QRectF free = largestFreeRect(QRectF(QPointF(), size), covers);
+    application.setFramingArea(QRectF(free.x() / size.width(), free.y() / size.height(), free.width() / size.width(),
+                                      free.height() / size.height()));
 }
 
 bool SceneView::viewportEvent(QEvent* event)
@@ -327,6 +359,8 @@ QGraphicsProxyWidget* SceneView::addDialog(QWidget* panel, const QString& title)
 {
     // A panel that was never shown has no size of its own yet; give it the one its layout wants.
     panel->adjustSize();
+    // The size the panel wants to be shown at, before the scroll area makes anything else of it.
+    const QSize wanted = panel->size();
     // A panel larger than the view scrolls inside its dialog instead of being cut off.
     auto* scroller = new QScrollArea;
     scroller->setFrameShape(QFrame::NoFrame);
@@ -334,9 +368,8 @@ QGraphicsProxyWidget* SceneView::addDialog(QWidget* panel, const QString& title)
     scroller->setWidget(panel);
     // The dialog goes with its panel, as it would without the scroll area.
     connect(panel, &QObject::destroyed, scroller, &QObject::deleteLater);
-    QGraphicsProxyWidget* proxy = graphicsScene->addWidget(scroller, Qt::Window);
-    // The size the panel wants to be shown at, whatever the scroll area later makes of it.
-    proxy->setProperty(panelSizeProperty, panel->size());
+    auto* proxy = new PanelDialog(scroller, wanted);
+    graphicsScene->addItem(proxy);
     proxy->setWindowTitle(title);
     panel->show();
     proxy->resize(fittedDialogSize(proxy));
@@ -352,21 +385,27 @@ QGraphicsProxyWidget* SceneView::addDialog(QWidget* panel, const QString& title)
     // Painting through a cached image gives the panel Qt's raster engine, which
     // draws text cursors with raster operations the OpenGL engine lacks.
     proxy->setCacheMode(QGraphicsItem::DeviceCoordinateCache);
-    connect(proxy, &QGraphicsWidget::geometryChanged, this, [this, proxy] { keepInView(proxy); });
-    connect(proxy, &QGraphicsWidget::visibleChanged, this, [this, proxy] { keepInView(proxy); });
+    // Home frames the terrain in what the dialogs leave free, wherever they are then.
+    const auto dialogChanged = [this, proxy] {
+        keepInView(proxy);
+        updateFramingArea();
+    };
+    connect(proxy, &QGraphicsWidget::geometryChanged, this, dialogChanged);
+    connect(proxy, &QGraphicsWidget::visibleChanged, this, dialogChanged);
+    connect(proxy, &PanelDialog::rolledUpChanged, this, dialogChanged);
     keepInView(proxy);
+    updateFramingArea();
     return proxy;
 }
 
 QSizeF SceneView::fittedDialogSize(const QGraphicsWidget* dialog) const
 {
-    const auto* proxy = qobject_cast<const QGraphicsProxyWidget*>(dialog);
+    const auto* proxy = qobject_cast<const PanelDialog*>(dialog);
     const auto* scroller = proxy ? qobject_cast<const QScrollArea*>(proxy->widget()) : nullptr;
-    const QVariant panelSize = dialog->property(panelSizeProperty);
-    if (!scroller || !panelSize.isValid())
+    if (!scroller)
         return dialog->size();
     // The panel's own size, no more than the view leaves inside the dialog's frame.
-    const QSizeF wanted = panelSize.toSize();
+    const QSizeF wanted = proxy->panelSize();
     const QRectF frame = dialog->windowFrameRect();
     const QSizeF decoration(frame.width() - dialog->size().width(), frame.height() - dialog->size().height());
     const QSizeF room = QSizeF(viewport()->size()) - decoration;
@@ -377,13 +416,19 @@ QSizeF SceneView::fittedDialogSize(const QGraphicsWidget* dialog) const
         fitted.setWidth(std::min(wanted.width() + bar, room.width()));
     if (fitted.width() < wanted.width())
         fitted.setHeight(std::min(wanted.height() + bar, room.height()));
-    return fitted.expandedTo(QSizeF(64, 64));
+    fitted = fitted.expandedTo(QSizeF(64, 64));
+    // Rolled up: the title bar alone, as wide as the dialog was.
+    return proxy->isRolledUp() ? QSizeF(fitted.width(), 0.0) : fitted;
 }
 
 void SceneView::keepInView(QGraphicsWidget* dialog)
 {
-    if (!dialog->isVisible())
+    // Resizing and moving a dialog come back here through its geometryChanged; once is enough. A proxy
+    // may also settle on another size than asked (whole pixels, its widget's least size), which asked
+    // again and again would never end.
+    if (!dialog->isVisible() || fittingDialog)
         return;
+    const QScopedValueRollback<bool> fitting(fittingDialog, true);
     const QSizeF fitted = fittedDialogSize(dialog);
     if (dialog->size() != fitted)
         dialog->resize(fitted);

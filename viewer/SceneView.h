@@ -7,6 +7,8 @@
 #include <QImage>
 #include <QTimer>
 
+#include <vector>
+
 class QGraphicsProxyWidget;
 class QGraphicsScene;
 class QGraphicsWidget;
@@ -53,6 +55,7 @@ public:
     // Shows panel as a movable dialog with title over the 3D view, at its right
     // edge. The dialog is kept inside the view whenever it moves, shows or the
     // view shrinks; a panel larger than the view scrolls inside its dialog.
+    // The start view frames the terrain in the part the shown dialogs leave free.
     QGraphicsProxyWidget* addDialog(QWidget* panel, const QString& title);
     // Whether pos (view coordinates) lies over a dialog, or a dialog holds the mouse (a drag of its title bar).
     bool isOverDialog(const QPoint& pos) const;
@@ -94,6 +97,10 @@ private:
     // The size a dialog shows its panel at: the panel's own, but never more than the view holds.
     QSizeF fittedDialogSize(const QGraphicsWidget* dialog) const;
     void keepInView(QGraphicsWidget* dialog);
+    // The dialogs floating over the view, shown or not.
+    std::vector<QGraphicsWidget*> dialogs() const;
+    // Tells the application which part of the view the visible dialogs leave free for the start view.
+    void updateFramingArea();
 
     ViewerApplication& application;
     PluginManager& plugins;
@@ -109,6 +116,7 @@ private:
     bool dialogButtonHeld = false;
     bool keysForCamera = true;
     bool captureRequested = false;
+    bool fittingDialog = false; // inside keepInView
     QImage captured;
     unsigned lastFrame = 0; // GL texture name; 0: none yet
     QSize lastFrameSize;

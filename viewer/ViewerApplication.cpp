@@ -1,5 +1,6 @@
 #include "ViewerApplication.h"
 
+#include "StartViewFraming.h"
 #include "TerrainCameraManipulator.h"
 
 #include <osg/Light>
@@ -15,10 +16,8 @@ const osg::Vec4 skyBlue(0.53f, 0.73f, 0.92f, 1.0f);
 // Direction towards the sun: south-west and 40 degrees above the horizon,
 // so slopes facing the viewer from the south are lit and the relief reads.
 const osg::Vec4 sunDirection(-0.54f, -0.54f, 0.64f, 0.0f);
-// The start view looks north at the terrain's centre from this far down...
+// The start view looks north at the terrain from this far down.
 constexpr double startPitch = -40.0; // degrees
-// ...at this many times the terrain's larger side, which frames all of it in a 45 degree view.
-constexpr double startDistancePerExtent = 1.4;
 constexpr double minimumStep = 5.0;
 constexpr double stepPerHeight = 0.2;
 } // namespace
@@ -61,14 +60,26 @@ void ViewerApplication::setTerrain(osg::Node* terrain, const osg::BoundingBox& b
     osgUtil::IntersectionVisitor visitor(down.get());
     terrainNode->accept(visitor);
     // The ground at the centre, or mid height where the centre has none.
-    const osg::Vec3d target(centre.x(), centre.y(),
-                            down->containsIntersections() ? down->getFirstIntersection().getWorldIntersectPoint().z()
-                                                          : centre.z());
-    const double extent = std::max({double(bounds.xMax()) - bounds.xMin(), double(bounds.yMax()) - bounds.yMin(), 1.0});
-    const double distance = startDistancePerExtent * extent;
+    startTarget.set(centre.x(), centre.y(),
+                    down->containsIntersections() ? down->getFirstIntersection().getWorldIntersectPoint().z()
+                                                  : centre.z());
+    startBounds = bounds;
+    frameStartView();
+}
+
+void ViewerApplication::setFramingArea(const QRectF& area)
+{
+    framingArea = area;
+}
+
+void ViewerApplication::frameStartView()
+{
     const double pitch = osg::DegreesToRadians(startPitch);
-    const osg::Vec3d eye = target + osg::Vec3d(0.0, -std::cos(pitch), -std::sin(pitch)) * distance;
-    setStartView(eye, target, osg::Vec3d(0.0, 0.0, 1.0));
+    const osg::Vec3d forward(0.0, std::cos(pitch), std::sin(pitch));
+    double fovy = 0.0, aspect = 0.0, zNear = 0.0, zFar = 0.0;
+    getViewer()->getCamera()->getProjectionMatrixAsPerspective(fovy, aspect, zNear, zFar);
+    const osg::Vec3d eye = framingEye(startBounds, startTarget, forward, fovy, aspect, framingArea);
+    setStartView(eye, eye + forward, osg::Vec3d(0.0, 0.0, 1.0));
 }
 
 void ViewerApplication::warpToPosition(const osg::Vec3d& position)
@@ -80,7 +91,11 @@ void ViewerApplication::warpToPosition(const osg::Vec3d& position)
 
 void ViewerApplication::warpToStart()
 {
-    Application::warpToStart();
+    // The view's size and the panels over it may have changed since the terrain came.
+    if (terrainNode.valid())
+        frameStartView();
+    else
+        Application::warpToStart();
     if (viewChanged)
         viewChanged();
 }

@@ -2,6 +2,8 @@
 
 #include <velmora/application/Application.h>
 
+#include <QRectF>
+
 #include <osg/BoundingBox>
 #include <osg/Node>
 #include <osg/ref_ptr>
@@ -23,14 +25,22 @@ public:
 
     // Puts terrain (local ENU frame, metres) into the scene, in place of any
     // earlier one, lets the mouse navigate over it and starts the camera south
-    // of it, looking north and down on the whole of bounds.
+    // of it, looking north and down on the whole of bounds, framed in the
+    // framing area.
     void setTerrain(osg::Node* terrain, const osg::BoundingBox& bounds);
+    // The part of the view that the start view frames the terrain in, as
+    // fractions (0..1) of the view's width and height from its top left
+    // corner: what the panels floating over the view leave free. Taken by the
+    // next warpToStart or setTerrain; the camera stays where it is. An empty
+    // area stands for the whole view.
+    void setFramingArea(const QRectF& area);
     osg::Node* getTerrain() const { return terrainNode.get(); }
     TerrainCameraManipulator* getManipulator() const { return manipulator.get(); }
 
     // Called after every warp, so the view can draw the new camera.
     void setViewChangedCallback(std::function<void()> callback) { viewChanged = std::move(callback); }
     void warpToPosition(const osg::Vec3d& position) override;
+    // Frames the terrain anew for the view as it is now, and moves the camera there.
     void warpToStart() override;
     // Turns to face north about the terrain point at the centre of the view,
     // smoothly over the next frames (see TerrainCameraManipulator::turnToNorth);
@@ -55,7 +65,13 @@ public:
     double navigationStep() const;
 
 private:
+    // Sets the start view that shows the whole terrain in the framing area; the camera goes there.
+    void frameStartView();
+
     osg::ref_ptr<osg::Node> terrainNode;
+    osg::BoundingBox startBounds;
+    osg::Vec3d startTarget;
+    QRectF framingArea{0.0, 0.0, 1.0, 1.0};
     osg::ref_ptr<TerrainCameraManipulator> manipulator;
     std::function<void()> viewChanged;
 };

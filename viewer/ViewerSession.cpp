@@ -1,5 +1,6 @@
 #include "ViewerSession.h"
 
+#include "DemLoadError.h"
 #include "SceneView.h"
 #include "ViewerApplication.h"
 #include "ViewerWindow.h"
@@ -40,7 +41,7 @@ bool ViewerSession::start(QString& error)
     } else {
         terrain = loadDemTerrain(options.demPath, error);
         if (!terrain) {
-            error = QStringLiteral("Cannot load %1: %2").arg(options.demPath, error);
+            error = demLoadErrorText(options.demPath, error);
             return false;
         }
     }
@@ -63,12 +64,14 @@ bool ViewerSession::start(QString& error)
     qtapplication::QtApplicationController::instance()->setQtApplication(qtApp.get());
 
     plugins.loadFrom(options.pluginDir.isEmpty() ? PluginManager::defaultPluginDir() : options.pluginDir);
-    plugins.initializeAll();
     mainWindow->addPluginPanels();
-    // Plugins may have made the status bar taller.
+    // Plugins may have made the status bar taller, and the plugin list narrower.
     if (!options.viewSize.isValid())
-        viewSize = mainWindow->viewSizeOnScreen(viewSize);
+        viewSize = mainWindow->viewSizeOnScreen(defaultViewSize);
     mainWindow->fitViewTo(viewSize);
+    // With the panels in place the start view frames the terrain beside them; plugins start from there.
+    app->warpToStart();
+    plugins.initializeAll();
 
     connect(mainWindow->sceneView(), &SceneView::frameFinished, this, &ViewerSession::frameFinished);
     connect(mainWindow.get(), &ViewerWindow::elevationModelChosen, this, &ViewerSession::openChosenElevationModel);
@@ -128,7 +131,7 @@ bool ViewerSession::openElevationModel(const QString& path, QString& error)
     reader->wait();
 
     if (!samples) {
-        error = QStringLiteral("Cannot load %1: %2").arg(path, readError);
+        error = demLoadErrorText(path, readError);
         return false;
     }
     const Terrain terrain = makeDemTerrain(path, *samples);

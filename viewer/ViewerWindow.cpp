@@ -1,7 +1,9 @@
 #include "ViewerWindow.h"
 
+#include "AboutText.h"
 #include "PluginManager.h"
 #include "SceneView.h"
+#include "StatusBarFit.h"
 
 #include <velmora/widget/plugin/WidgetPlugin.h>
 
@@ -17,15 +19,12 @@
 #include <QPainter>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
 #include <QWindow>
 
 namespace velmora::viewer {
-
-namespace {
-constexpr int pluginListWidth = 180;
-}
 
 ViewerWindow::ViewerWindow(ViewerApplication& application, PluginManager& plugins, const QString& terrainDescription,
                            QWidget* parent)
@@ -37,17 +36,23 @@ ViewerWindow::ViewerWindow(ViewerApplication& application, PluginManager& plugin
     pluginTree = new QTreeWidget;
     pluginTree->setHeaderHidden(true);
     pluginTree->setRootIsDecorated(false);
-    pluginTree->setMinimumWidth(pluginListWidth);
-    auto* dock = new QDockWidget(QStringLiteral("Plugins"), this);
-    dock->setObjectName(QStringLiteral("pluginDock"));
-    dock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
-    dock->setWidget(pluginTree);
-    addDockWidget(Qt::LeftDockWidgetArea, dock);
+    // The list is as wide as its entries (fitPluginList): the one column fills it, with nothing to scroll to.
+    pluginTree->header()->setMinimumSectionSize(0);
+    pluginTree->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    pluginDock = new QDockWidget(QStringLiteral("Plugins"), this);
+    pluginDock->setObjectName(QStringLiteral("pluginDock"));
+    // View > Plugins brings a closed list back.
+    pluginDock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable |
+                            QDockWidget::DockWidgetClosable);
+    pluginDock->setWidget(pluginTree);
+    addDockWidget(Qt::LeftDockWidgetArea, pluginDock);
     connect(pluginTree, &QTreeWidget::itemChanged, this, &ViewerWindow::pluginItemChanged);
 
     terrainText = new QLabel;
     terrainText->setObjectName(QStringLiteral("terrainLabel"));
-    statusBar()->addWidget(terrainText);
+    // The name takes whatever room the plugins' readouts at the right leave.
+    statusBar()->addWidget(terrainText, 1);
+    new StatusBarFit(statusBar(), terrainText);
     setTerrainDescription(terrainDescription);
     createMenus();
 }
@@ -73,11 +78,19 @@ void ViewerWindow::createMenus()
     QAction* quit = file->addAction(QStringLiteral("&Quit"), this, &QWidget::close);
     quit->setShortcut(QKeySequence::Quit);
 
+    QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("&View"));
+    QAction* showList = pluginDock->toggleViewAction();
+    showList->setText(QStringLiteral("&Plugins list"));
+    viewMenu->addAction(showList);
+
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     QAction* controls = help->addAction(QStringLiteral("&Controls"), this, &ViewerWindow::showControls);
     controls->setShortcut(QKeySequence::HelpContents);
     // F1 works wherever the focus is, the 3D view and the dialogs included.
     controls->setShortcutContext(Qt::ApplicationShortcut);
+    help->addAction(QStringLiteral("&About Velmora Viewer"), this, [this] {
+        showTextBox(QStringLiteral("aboutBox"), QStringLiteral("About Velmora Viewer"), aboutText());
+    });
 }
 
 QString ViewerWindow::controlsText()
@@ -100,11 +113,16 @@ QString ViewerWindow::controlsText()
 
 void ViewerWindow::showControls()
 {
-    auto* box = findChild<QMessageBox*>(QStringLiteral("controlsBox"));
+    showTextBox(QStringLiteral("controlsBox"), QStringLiteral("Controls"), controlsText());
+}
+
+void ViewerWindow::showTextBox(const QString& name, const QString& title, const QString& text)
+{
+    // One box of each kind, left open beside the view while the user works.
+    auto* box = findChild<QMessageBox*>(name);
     if (!box) {
-        box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Controls"), controlsText(), QMessageBox::Close,
-                              this);
-        box->setObjectName(QStringLiteral("controlsBox"));
+        box = new QMessageBox(QMessageBox::NoIcon, title, text, QMessageBox::Close, this);
+        box->setObjectName(name);
         box->setModal(false);
     }
     box->show();
@@ -169,6 +187,25 @@ void ViewerWindow::addPluginPanels()
             pluginDialogs.erase(plugin);
         });
     }
+    fitPluginList();
+}
+
+void ViewerWindow::fitPluginList()
+{
+    // The list is as wide as its widest entry, ticks and icons included, and
+    // leaves the rest of the window to the 3D view; the dock's frame and title
+    // bar set its least width.
+    const QAbstractItemView* list = pluginTree; // QTreeView hides the public sizeHintForColumn
+    const int entries = list->sizeHintForColumn(0) + 2 * pluginTree->frameWidth();
+    const int aroundList = pluginDock->width() - pluginTree->width();
+    // The title and its float and close buttons stay whole too.
+    const int buttons = 2 * (style()->pixelMetric(QStyle::PM_SmallIconSize) +
+                             2 * style()->pixelMetric(QStyle::PM_DockWidgetTitleBarButtonMargin));
+    const int title = pluginDock->fontMetrics().horizontalAdvance(pluginDock->windowTitle()) + buttons +
+                      4 * style()->pixelMetric(QStyle::PM_DockWidgetTitleMargin);
+    resizeDocks({pluginDock}, {std::max(entries + aroundList, title)}, Qt::Horizontal);
+    // Laid out now, so the room the view gains is known when the window is fitted to the screen.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
 }
 
 QGraphicsProxyWidget* ViewerWindow::dialogOf(widget::plugin::WidgetPlugin* plugin) const

@@ -5,6 +5,7 @@
 
 #include <map>
 
+class QDockWidget;
 class QGraphicsProxyWidget;
 class QLabel;
 class QTreeWidget;
@@ -21,9 +22,10 @@ class SceneView;
 class ViewerApplication;
 
 // The main window: the 3D view in the middle, a dock listing the plugins
-// with a check each to show or hide its dialog, a status bar that says
-// which terrain is shown (plugins add their own status widgets to it), a
-// File menu to open an elevation model and a Help menu with the controls.
+// with a check each to show or hide its dialog (the list itself is shown or
+// hidden from the View menu), a status bar that says which terrain is shown
+// (plugins add their own status widgets to it), a File menu to open an
+// elevation model and a Help menu with the controls and About.
 class ViewerWindow : public QMainWindow
 {
     Q_OBJECT
@@ -47,7 +49,8 @@ public:
     // dock and bars included, on the screen the window is on.
     QSize viewSizeOnScreen(const QSize& wanted) const;
 
-    // Puts every GUI plugin into the list and floats its panel over the 3D view.
+    // Puts every GUI plugin into the list, which takes the width of its
+    // entries, and floats its panel over the 3D view.
     void addPluginPanels();
     // The dialog that shows plugin's panel, or null.
     QGraphicsProxyWidget* dialogOf(widget::plugin::WidgetPlugin* plugin) const;
@@ -65,11 +68,15 @@ signals:
 private:
     void pluginItemChanged(QTreeWidgetItem* item, int column);
     void createMenus();
+    void fitPluginList();
     void showControls();
+    // Shows the modeless message box called name, made with title and text the first time.
+    void showTextBox(const QString& name, const QString& title, const QString& text);
 
     PluginManager& plugins;
     SceneView* view = nullptr;
     QTreeWidget* pluginTree = nullptr;
+    QDockWidget* pluginDock = nullptr;
     QLabel* terrainText = nullptr;
     std::map<QTreeWidgetItem*, QGraphicsProxyWidget*> dialogs;
     std::map<widget::plugin::WidgetPlugin*, QGraphicsProxyWidget*> pluginDialogs;

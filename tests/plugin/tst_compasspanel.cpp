@@ -313,7 +313,7 @@ private slots:
         for (bool dms : {false, true}) {
             plugin->find<QCheckBox>("dmsCheckBox")->setChecked(dms);
             QCoreApplication::sendPostedEvents();
-            QCOMPARE(wronglyShown(), QStringList());
+            QVERIFY2(wronglyShown().isEmpty(), qPrintable(wronglyShown().join(", ")));
         }
 
         // Messages, the longest of each line, appear in room kept for them: nothing moves or is cut off.

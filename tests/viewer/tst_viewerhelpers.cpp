@@ -1,5 +1,7 @@
+#include "DemLoadError.h"
 #include "DevicePixelMapping.h"
 #include "GridSampling.h"
+#include "StartViewFraming.h"
 #include "Terrain.h"
 #include "TestRaster.h"
 #include "ViewerOptions.h"
@@ -245,6 +247,72 @@ private slots:
         QVERIFY2(error.contains(reason, Qt::CaseInsensitive), qPrintable(error));
         QVERIFY(manager->getOriginLatitude() == 10.0 && manager->getOriginLongitude() == 20.0 &&
                 manager->getOriginHeight() == 30.0);
+    }
+
+    void demLoadErrorNamesTheFileOnce_data()
+    {
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QString>("message");
+        // The reader's own sentences name the file already: "Cannot load" in front named it twice.
+        QTest::newRow("reason names the path") << "File not found: /d/a.tif" << "File not found: /d/a.tif";
+        QTest::newRow("reason names the file name") << "a.tif has no georeferencing" << "a.tif has no georeferencing";
+        QTest::newRow("reason names no file") << "out of memory" << "Cannot load /d/a.tif: out of memory";
+        // A longer name that ends in the file's name is another file.
+        QTest::newRow("only a longer name") << "no data.tif" << "Cannot load /d/a.tif: no data.tif";
+    }
+    void demLoadErrorNamesTheFileOnce()
+    {
+        QFETCH(QString, reason);
+        QTEST(demLoadErrorText("/d/a.tif", reason), "message");
+    }
+
+    void freePartOfTheView_data()
+    {
+        QTest::addColumn<QList<QRectF>>("covers");
+        QTest::addColumn<QRectF>("free"); // in a 1000 x 600 view
+        QTest::newRow("no panel: all of it") << QList<QRectF>{} << QRectF(0, 0, 1000, 600);
+        QTest::newRow("panel at the right") << QList<QRectF>{{600, 10, 390, 500}} << QRectF(0, 0, 600, 600);
+        // A panel rolled up to its title bar frees all below it.
+        QTest::newRow("title bar only") << QList<QRectF>{{600, 10, 390, 20}} << QRectF(0, 30, 1000, 570);
+        QTest::newRow("two panels, one reaching out of the view")
+            << QList<QRectF>{{700, 0, 400, 600}, {400, 0, 300, 200}} << QRectF(0, 200, 700, 400);
+        // Too little room to frame anything in: the terrain goes behind the panel rather than shrink to a dot.
+        QTest::newRow("panel over nearly all") << QList<QRectF>{{100, 0, 900, 600}} << QRectF(0, 0, 1000, 600);
+    }
+    void freePartOfTheView()
+    {
+        QFETCH(QList<QRectF>, covers);
+        QTEST(largestFreeRect(QRectF(0, 0, 1000, 600), std::vector<QRectF>(covers.begin(), covers.end())), "free");
+    }
+
+    void framingShowsAllOfTheTerrainInItsPart_data()
+    {
+        QTest::addColumn<QRectF>("area"); // fractions of the view from its top left
+        QTest::addColumn<double>("aspect");
+        QTest::newRow("whole view") << QRectF(0, 0, 1, 1) << 1.6;
+        QTest::newRow("left part, tall and narrow") << QRectF(0, 0, 0.3, 1) << 1.6;
+        QTest::newRow("lower right quarter") << QRectF(0.5, 0.5, 0.5, 0.5) << 0.8;
+    }
+    void framingShowsAllOfTheTerrainInItsPart()
+    {
+        QFETCH(QRectF, area);
+        QFETCH(double, aspect);
+        // A terrain 30 km by 20 km rising 4 km, seen from the south and 40 degrees above, as the viewer does.
+        const osg::BoundingBox terrain(-15000, -10000, 500, 15000, 10000, 4500);
+        const osg::Vec3d target(0, 0, 1000), forward(0, std::cos(0.698), -std::sin(0.698));
+        const osg::Vec3d eye = framingEye(terrain, target, forward, 45.0, aspect, area);
+        const osg::Matrixd toView = osg::Matrixd::lookAt(eye, eye + forward, osg::Vec3d(0, 0, 1)) *
+                                    osg::Matrixd::perspective(45.0, aspect, 1.0, 1e6);
+        // Each corner inside the area (as fractions, y down), one of them at its margin: not farther than needed.
+        double gap = 1.0;
+        for (unsigned i = 0; i < 8; ++i) {
+            const osg::Vec3d ndc = terrain.corner(i) * toView;
+            const QPointF at((ndc.x() + 1) / 2, (1 - ndc.y()) / 2);
+            QVERIFY2(area.contains(at), qPrintable(QString("corner %1 at %2, %3").arg(i).arg(at.x()).arg(at.y())));
+            gap = std::min({gap, (at.x() - area.left()) / area.width(), (area.right() - at.x()) / area.width(),
+                            (at.y() - area.top()) / area.height(), (area.bottom() - at.y()) / area.height()});
+        }
+        QVERIFY2(gap < 0.05, qPrintable(QString::number(gap)));
     }
 
 private:
