@@ -241,14 +241,14 @@ private slots:
         }
 
         // Resized while hidden, the rose shows at its new size: its centre one ring radius (2.2 x size)
-        // in from the left and bottom edges, at depth -1.
+        // in from the left and bottom edges, at depth 0.
         auto* checkBox = plugin->find<QCheckBox>("displayOn3DCheckBox");
         checkBox->setCheckState(Qt::Unchecked);
         QCOMPARE(position->getNodeMask(), 0u);
         plugin->find<QSpinBox>("sizeOn3DSpinBox")->setValue(100);
         checkBox->setCheckState(Qt::Checked);
         QCOMPARE(position->getNodeMask(), ~0u);
-        QVERIFY((osg::Vec3d(0, 0, 0) * position->getMatrix() - osg::Vec3d(220, 220, -1)).length() < 1e-9);
+        QVERIFY((osg::Vec3d(0, 0, 0) * position->getMatrix() - osg::Vec3d(220, 220, 0)).length() < 1e-9);
 
         // Facing east after a window resize (how the rose turns is seen in the real window): the
         // orientation follows, and the HUD counts the new window's logical pixels.
