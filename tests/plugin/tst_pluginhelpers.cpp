@@ -4,6 +4,7 @@
 #include "NumberText.h"
 #include "StatusText.h"
 
+#include <velmora/terrain/TerrainManager.h>
 #include <velmora/utility/CoreConfiguration.h>
 
 #include <QImage>
@@ -71,6 +72,23 @@ private slots:
         QTest::newRow("sign kept between -1 and 0") << dmsText(-0.5) << "  -0º30' 0.00\"";
         QTest::newRow("no sign when all prints as zero") << dmsText(-1e-9) << "   0º 0' 0.00\"";
         QTest::newRow("heading rounding to 360 is north") << headingText(359.996) << "  0.00";
+
+        // The worked example's place, seen from the terrain origin.
+        velmora::terrain::TerrainManager::instance()->setOrigin(45.123456, -75.654321, 123.45);
+        const osg::Vec3d origin;
+        QTest::newRow("status GDC") << locationText(CoordinateSystem::GdcDegrees, origin)
+                                    << "  45.123456,  -75.654321,   123.45";
+        QTest::newRow("status GDC deg:min:sec") << locationText(CoordinateSystem::GdcDms, origin)
+                                                << "  45º 7'24.44\",  -75º39'15.56\",   123.45";
+        QTest::newRow("status GCC") << locationText(CoordinateSystem::Gcc, origin)
+                                    << "1116945.41, -4367400.88, 4497126.96";
+        QTest::newRow("status UTM truncated") << locationText(CoordinateSystem::Utm, origin) << "18T 448540 4996873";
+        QTest::newRow("status MGRS") << locationText(CoordinateSystem::Mgrs, origin) << "18TVQ4854096873";
+        // NaN has no integer part to print.
+        QTest::newRow("status UTM of no place") << locationText(CoordinateSystem::Utm, {NAN, 0, 0}) << "n/a";
+        QTest::newRow("status with cursor") << statusText(CoordinateSystem::TerrainLocal, {1, 2, 3}, {{4, 5, 6}}, 90)
+                                            << "Camera: (     1.00,      2.00,      3.00), Cursor: (     4.00,      "
+                                               "5.00,      6.00), Heading (deg):  90.00";
     }
 
     void texts()
