@@ -94,6 +94,21 @@ osg::Matrixd hudProjectionFor(int width, int height)
     return osg::Matrixd::ortho2D(0.0, width / ratio, 0.0, height / ratio);
 }
 
+// What the message line says after a warp to target put the camera's eye at eye (terrain-local metres): nothing
+// when it is there, else where the host put it instead. A host keeps the eye above its ground.
+QString warpOutcome(const gmtl::Vec<double, 3>& target, const osg::Vec3d& eye)
+{
+    constexpr double reached = 1e-3; // metres
+    const osg::Vec3d offset = eye - osg::Vec3d(target[0], target[1], target[2]);
+    if (offset.length() < reached)
+        return QString();
+    if (std::hypot(offset.x(), offset.y()) < reached && offset.z() > 0.0)
+        return QStringLiteral("The camera was lifted to local Z %1 m to stay above the ground")
+            .arg(formatDouble(eye.z()));
+    return QStringLiteral("The camera stopped at local %1, %2, %3 m")
+        .arg(formatDouble(eye.x()), formatDouble(eye.y()), formatDouble(eye.z()));
+}
+
 } // namespace
 
 CompassWidgetPlugin::CompassWidgetPlugin()
@@ -286,11 +301,23 @@ void CompassWidgetPlugin::on_pickCoordButton_clicked(bool)
 
 void CompassWidgetPlugin::on_warpButton_clicked(bool)
 {
-    const double z = fieldToDouble(localZTextBox);
-    const double y = fieldToDouble(localYTextBox);
-    const double x = fieldToDouble(localXTextBox);
-    if (application::Application* app = application::Application::instance())
-        app->warpToPosition(osg::Vec3d(x, y, z));
+    application::Application* app = application::Application::instance();
+    if (!app)
+        return;
+    const gmtl::Vec<double, 3> target{fieldToDouble(localXTextBox), fieldToDouble(localYTextBox),
+                                      fieldToDouble(localZTextBox)};
+    // A refused edit leaves its text in the local fields; the camera goes only where the panel can show it.
+    const QString problem = locationProblem(locationFromLocal(target));
+    if (!problem.isEmpty()) {
+        setLocationStatus(problem + QStringLiteral(": the camera stays where it is"));
+        return;
+    }
+    app->warpToPosition(osg::Vec3d(target[0], target[1], target[2]));
+    const QString outcome = warpOutcome(target, app->getViewer()->getCamera()->getInverseViewMatrix().getTrans());
+    // A message about a refused edit still holds; one about an earlier warp does not.
+    if (!outcome.isEmpty() || locationStatus->text() == lastWarpOutcome)
+        setLocationStatus(outcome);
+    lastWarpOutcome = outcome;
 }
 
 void CompassWidgetPlugin::on_warpToStartButton_clicked(bool)

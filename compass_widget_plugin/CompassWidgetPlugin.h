@@ -104,7 +104,9 @@ private slots:
     // terrain in the 3D view fills the panel; Escape cancels.
     void on_pickCoordButton_clicked(bool checked = false);
     // Moves the camera to the terrain-local point in the local fields; the
-    // panel stays as it is.
+    // panel's fields stay as they are. Fields that name no place move
+    // nothing, and the message line says why; a camera that the host put
+    // elsewhere (lifted above the ground) is reported there too.
     void on_warpButton_clicked(bool checked = false);
     // Moves the camera to its start location and shows that location.
     void on_warpToStartButton_clicked(bool checked = false);
@@ -200,6 +202,8 @@ private:
     char lastUtmBand = ' ';
     // The terrain origin (latitude, longitude, height) the local form was filled in.
     osg::Vec3d shownTerrainOrigin;
+    // What the message line said after the last warp; empty when it said nothing.
+    QString lastWarpOutcome;
     // The coordinate-system choice and text in the host's status bar.
     StatusReadout statusReadout;
     // Arming, cancelling and the cross-hair of "Pick Location"; a child of its button.

@@ -1,5 +1,6 @@
 #include "PluginManager.h"
 #include "SceneView.h"
+#include "TerrainCameraManipulator.h"
 #include "ViewerApplication.h"
 #include "ViewerSession.h"
 #include "ViewerWindow.h"
@@ -29,6 +30,7 @@
 #include <memory>
 
 using velmora::viewer::PluginManager;
+using velmora::viewer::TerrainCameraManipulator;
 
 namespace {
 constexpr double positionTolerance = 1e-3; // metres
@@ -280,22 +282,49 @@ private slots:
         combo->setCurrentIndex(0);
     }
 
+    void warpMovesTheEyeToTheTypedPlace_data()
+    {
+        QTest::addColumn<QStringList>("typed"); // local X, Y, Z
+        QTest::addColumn<QString>("outcome");   // the camera goes "there", is "lifted" above the ground or "stays"
+        QTest::newRow("above the ground") << QStringList{"1234.5", "-2500", "3100.25"} << "there";
+        // Far under the mountain the view was an empty blue.
+        QTest::newRow("under the ground") << QStringList{"1234.5", "-2500", "-4000"} << "lifted";
+        // The panel refuses the place, which sent the camera 1e12 m away all the same.
+        QTest::newRow("no place on the earth") << QStringList{"1e12", "-2500", "100"} << "stays";
+    }
+
     void warpMovesTheEyeToTheTypedPlace()
     {
-        for (const auto& [name, text] : {std::pair{"localXTextBox", "1234.5"}, {"localYTextBox", "-2500"},
-                                         {"localZTextBox", "3100.25"}}) {
-            field(name)->selectAll();
-            QTest::keyClicks(field(name), text);
-            QTest::keyClick(field(name), Qt::Key_Return);
+        QFETCH(QStringList, typed);
+        QFETCH(QString, outcome);
+        toStart();
+        const osg::Vec3d start = eye();
+        for (int i = 0; i < 3; ++i) {
+            QLineEdit* edit = field(qPrintable(QString("local%1TextBox").arg("XYZ"[i])));
+            edit->selectAll();
+            QTest::keyClicks(edit, typed[i]);
+            QTest::keyClick(edit, Qt::Key_Return);
         }
         const osg::Quat direction = camera()->getViewMatrix().getRotate();
         click(panel->findChild<QAbstractButton*>("warpButton"));
-        const osg::Vec3d typed(1234.5, -2500, 3100.25);
-        QTRY_VERIFY((eye() - typed).length() < positionTolerance);
+        const osg::Vec3d target(typed[0].toDouble(), typed[1].toDouble(), typed[2].toDouble());
+        const double lifted = groundHeightAt(target.x(), target.y()) + TerrainCameraManipulator::minimumClearance;
+        const osg::Vec3d expected = outcome == "stays"    ? start
+                                    : outcome == "lifted" ? osg::Vec3d(target.x(), target.y(), lifted)
+                                                          : target;
+        // The message line says why the camera is not where the panel says.
+        const QLabel* message = panel->findChild<QLabel*>("locationStatus");
+        const QString why = outcome == "there" ? "" : outcome;
+        QTRY_VERIFY2((eye() - expected).length() < positionTolerance && message->text().contains(why) &&
+                         message->text().isEmpty() == why.isEmpty(),
+                     qPrintable(message->text()));
         view()->renderFrame();
-        // There, still looking the same way.
-        QVERIFY((eye() - typed).length() < positionTolerance);
+        view()->grabViewport().save("/tmp/ro_warp_" + outcome + ".png");
+        // There, still looking the same way; the panel keeps the typed place.
+        QVERIFY((eye() - expected).length() < positionTolerance);
         QVERIFY2((camera()->getViewMatrix().getRotate() - direction).length() < 1e-9, "the camera turned");
+        QCOMPARE(QStringList({field("localXTextBox")->text(), field("localYTextBox")->text(),
+                              field("localZTextBox")->text()}), typed);
     }
 
     void followModeTracksADraggedCamera()
@@ -419,7 +448,13 @@ private:
         QStringList arguments{"mousemove", "--sync", QString::number(screen.x()), QString::number(screen.y())};
         xdotool(click ? arguments << "click" << "1" : arguments);
     }
-    void click(const QWidget* widget) { pointer(screenPos(widget), true); }
+    // The pointer rests on the widget first: a press that comes with the move may reach the view before the panel.
+    void click(const QWidget* widget)
+    {
+        pointer(screenPos(widget), false);
+        QTest::qWait(100);
+        pointer(screenPos(widget), true);
+    }
     // Screen position of a view pixel, or of the centre of a widget in the Compass panel's dialog.
     QPoint screenPos(const QPoint& viewPixel) const { return view()->viewport()->mapToGlobal(viewPixel); }
     QPoint screenPos(const QWidget* widget) const
