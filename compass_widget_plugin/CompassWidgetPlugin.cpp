@@ -225,7 +225,7 @@ void CompassWidgetPlugin::frameUpdate()
     if (!app)
         return;
     const osg::Matrixd view = app->getViewer()->getCamera()->getViewMatrix();
-    const Heading heading = headingOfView(view);
+    const Heading heading = trueHeadingOfView(view);
 
     paintedCompass->setHeading(heading.degrees);
     orientationLabel->setText(QStringLiteral("Orientation (deg): ") + orientationText(heading.degrees));

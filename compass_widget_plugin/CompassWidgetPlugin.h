@@ -88,7 +88,7 @@ public:
     void handleMouseLeave() override;
 
     // Once per rendered frame on the GUI thread: computes the camera heading
-    // and shows it in the orientation text, the painted compass and the HUD
+    // from true north at the camera (trueHeadingOfView) and shows it in the orientation text, the painted compass and the HUD
     // rose, fits the HUD to the window, refills the panel from the camera in
     // follow mode, and rewrites the status text when the camera's view
     // matrix changed or the cursor moved since the last rewrite.

@@ -263,6 +263,13 @@ private slots:
         plugin->frame();
         QCOMPARE(plugin->find<QLabel>("orientationLabel")->text(), QString("Orientation (deg): 90"));
         QVERIFY(projection->getMatrix() == osg::Matrixd::ortho2D(0, 640, 0, 480));
+
+        // 240 km east of the origin the scene's +y lies 2.29 degrees east of true north: text, rose and status bar.
+        host->application().setStartView({240000, 0, 2000}, {240000, 1, 2000}, {0, 0, 1});
+        plugin->frame();
+        QVERIFY(plugin->find<QLabel>("orientationLabel")->text().startsWith("Orientation (deg): 2.29"));
+        QVERIFY(std::abs(std::asin(rotation->getMatrix()(0, 1)) - osg::DegreesToRadians(2.2919)) < 1e-5);
+        QVERIFY2(status->text().endsWith("Heading (deg):   2.29"), qPrintable(status->text()));
     }
 
     void shownWhole()

@@ -63,6 +63,18 @@ private slots:
         // Tilted back from facing north the top of the screen points south: east at the top faces west.
         QTest::newRow("straight up, east at the top") << heading({0, 0, 1}, {1, 0, 0}) << "270.000000000";
 
+        // Looking along the scene's +y from 2000 m above the origin and 240 km east and west of it, where
+        // GeodSolve puts true north 2.2919 degrees west and east of +y (terrain origin 46.8529, -121.7604, 1500).
+        velmora::terrain::TerrainManager::instance()->setOrigin(46.8529, -121.7604, 1500);
+        auto trueHeading = [](double x) {
+            const osg::Vec3d eye(x, 0, 2000);
+            return QString::number(trueHeadingOfView(osg::Matrixd::lookAt(eye, eye + osg::Vec3d(0, 1, 0),
+                                                                          osg::Vec3d(0, 0, 1))).degrees, 'f', 4);
+        };
+        QTest::newRow("true north above the origin") << trueHeading(0) << "0.0000";
+        QTest::newRow("true north 240 km east") << trueHeading(240000) << "2.2919";
+        QTest::newRow("true north 240 km west") << trueHeading(-240000) << "357.7081";
+
         QTest::newRow("orientation rounding to 360 is north") << orientationText(359.9999999999) << "0";
         QTest::newRow("longer numbers are not cut") << fixedText(-6378137.126, 6, 2) << "-6378137.13";
         QTest::newRow("no sign on a value printed as zero") << fixedText(-0.004, 6, 2) << "     0.00";
