@@ -62,4 +62,14 @@ Heading trueHeadingOfView(const osg::Matrixd& view)
     return headingOfView(osg::Matrixd::lookAt(osg::Vec3d(), atEye(center - eye), atEye(up)));
 }
 
+double roundedHeading(double degrees, int decimals)
+{
+    if (!std::isfinite(degrees))
+        return degrees;
+    const double scale = std::pow(10.0, std::clamp(decimals, 0, 9));
+    const double rounded = std::round(degrees * scale) / scale;
+    // Adding 0.0 turns -0 into 0, which prints without a sign.
+    return (rounded >= 360.0 ? rounded - 360.0 : rounded) + 0.0;
+}
+
 } // namespace velmora::plugin::compass_widget

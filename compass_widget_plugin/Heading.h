@@ -32,4 +32,10 @@ Heading headingOfView(const osg::Matrixd& view);
 // elements gives 0.
 Heading trueHeadingOfView(const osg::Matrixd& view);
 
+// A heading in degrees rounded to decimals decimal places (0 to 9), kept in
+// [0, 360): one that rounds to 360 is north and gives 0, and so does -0.
+// The status text rounds its heading here, and so may any other text of it,
+// so that all say the same. NaN and infinities come back as they are.
+double roundedHeading(double degrees, int decimals);
+
 } // namespace velmora::plugin::compass_widget

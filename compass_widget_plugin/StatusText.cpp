@@ -1,5 +1,7 @@
 #include "StatusText.h"
 
+#include "Heading.h"
+
 #include <velmora/terrain/TerrainManager.h>
 #include <velmora/utility/CoordConverter.h>
 
@@ -108,8 +110,7 @@ QString headingText(double degrees)
 {
     if (!std::isfinite(degrees))
         return noValue(6);
-    const QString text = QStringLiteral("%1").arg(degrees, 6, 'f', 2, QLatin1Char(' '));
-    return text == QLatin1String("360.00") ? QStringLiteral("  0.00") : text;
+    return QStringLiteral("%1").arg(roundedHeading(degrees, 2), 6, 'f', 2, QLatin1Char(' '));
 }
 
 QString orientationText(double degrees)
