@@ -88,10 +88,11 @@ public:
     void handleMouseLeave() override;
 
     // Once per rendered frame on the GUI thread: computes the camera heading
-    // from true north at the camera (trueHeadingOfView) and shows it in the orientation text, the painted compass and the HUD
-    // rose, fits the HUD to the window, refills the panel from the camera in
-    // follow mode, and rewrites the status text when the camera's view
-    // matrix changed or the cursor moved since the last rewrite.
+    // from true north at the camera (trueHeadingOfView) and shows it in the
+    // orientation text, the painted compass and the HUD rose, fits the HUD
+    // to the window, refills the panel from the camera in follow mode, and
+    // rewrites the status text when the camera's view matrix changed or the
+    // cursor moved since the last rewrite.
     void frameUpdate() override;
     // Nothing to do after the frame is drawn.
     void frameRendered() override;

@@ -327,10 +327,8 @@ private slots:
             host->showAsDialog(new QLabel("under the cursor"), cursor.x() - 50, cursor.y() - 50)->resize(100, 100);
             plugin->mouse()->handleMouseMove(&move, &host->scene());
         }
-        if (then == Then::Warp) {
-            host->application().warpToPosition(osg::Vec3d(0, 0, 50));
-            plugin->frame();
-        }
+        if (then == Then::Warp)
+            host->application().warpToPosition({0, 0, 50}), plugin->frame();
         if (then == Then::ChooseGcc)
             combo->setCurrentIndex(combo->findText("GCC"));
 

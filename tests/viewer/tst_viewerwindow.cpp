@@ -319,12 +319,10 @@ private slots:
                          message->text().isEmpty() == why.isEmpty(),
                      qPrintable(message->text()));
         view()->renderFrame();
-        view()->grabViewport().save("/tmp/ro_warp_" + outcome + ".png");
         // There, still looking the same way; the panel keeps the typed place.
         QVERIFY((eye() - expected).length() < positionTolerance);
         QVERIFY2((camera()->getViewMatrix().getRotate() - direction).length() < 1e-9, "the camera turned");
-        QCOMPARE(QStringList({field("localXTextBox")->text(), field("localYTextBox")->text(),
-                              field("localZTextBox")->text()}), typed);
+        QVERIFY((local() - target).length() < positionTolerance);
     }
 
     void followModeTracksADraggedCamera()
@@ -451,9 +449,7 @@ private:
     // The pointer rests on the widget first: a press that comes with the move may reach the view before the panel.
     void click(const QWidget* widget)
     {
-        pointer(screenPos(widget), false);
-        QTest::qWait(100);
-        pointer(screenPos(widget), true);
+        pointer(screenPos(widget), false), QTest::qWait(100), pointer(screenPos(widget), true);
     }
     // Screen position of a view pixel, or of the centre of a widget in the Compass panel's dialog.
     QPoint screenPos(const QPoint& viewPixel) const { return view()->viewport()->mapToGlobal(viewPixel); }
