@@ -443,14 +443,15 @@ private:
     }
     void pointer(const QPoint& screen, bool click)
     {
+        // A synchronous move to where the pointer already is waits in vain for the move.
         QStringList arguments{"mousemove", "--sync", QString::number(screen.x()), QString::number(screen.y())};
-        xdotool(click ? arguments << "click" << "1" : arguments);
+        if (QCursor::pos() == screen)
+            arguments.clear();
+        if (click || !arguments.isEmpty())
+            xdotool(click ? arguments << "click" << "1" : arguments);
     }
-    // The pointer rests on the widget first: a press that comes with the move may reach the view before the panel.
-    void click(const QWidget* widget)
-    {
-        pointer(screenPos(widget), false), QTest::qWait(100), pointer(screenPos(widget), true);
-    }
+    // Laid out first: a message shown a moment ago may still move the widget.
+    void click(const QWidget* widget) { QCoreApplication::sendPostedEvents(), pointer(screenPos(widget), true); }
     // Screen position of a view pixel, or of the centre of a widget in the Compass panel's dialog.
     QPoint screenPos(const QPoint& viewPixel) const { return view()->viewport()->mapToGlobal(viewPixel); }
     QPoint screenPos(const QWidget* widget) const
