@@ -183,7 +183,7 @@ private:
     // Builds the compass rose over the 3D view and hangs it under the host's
     // scene root; writes "View = <width> <height>" to standard error.
     void buildHud();
-    // Rewrites the status text when camera's view changed or the cursor moved
+    // Rewrites the status text when the camera's view changed or the cursor moved
     // (see StatusReadout::update), with the heading in degrees.
     void refreshStatusText(osg::Camera& camera, double headingDegrees);
     // Appends the terrain-local point (metres) to text in the coordinate
