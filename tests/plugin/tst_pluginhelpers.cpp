@@ -98,9 +98,6 @@ private slots:
         QTest::newRow("status MGRS") << locationText(CoordinateSystem::Mgrs, origin) << "18TVQ4854096873";
         // NaN has no integer part to print.
         QTest::newRow("status UTM of no place") << locationText(CoordinateSystem::Utm, {NAN, 0, 0}) << "n/a";
-        QTest::newRow("status with cursor") << statusText(CoordinateSystem::TerrainLocal, {1, 2, 3}, {{4, 5, 6}}, 90)
-                                            << "Camera: (     1.00,      2.00,      3.00), Cursor: (     4.00,      "
-                                               "5.00,      6.00), Heading (deg):  90.00";
     }
 
     void texts()

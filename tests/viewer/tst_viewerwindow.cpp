@@ -444,11 +444,10 @@ private:
     void pointer(const QPoint& screen, bool click)
     {
         // A synchronous move to where the pointer already is waits in vain for the move.
-        QStringList arguments{"mousemove", "--sync", QString::number(screen.x()), QString::number(screen.y())};
-        if (QCursor::pos() == screen)
-            arguments.clear();
-        if (click || !arguments.isEmpty())
-            xdotool(click ? arguments << "click" << "1" : arguments);
+        if (QCursor::pos() != screen)
+            xdotool({"mousemove", "--sync", QString::number(screen.x()), QString::number(screen.y())});
+        if (click)
+            xdotool({"click", "1"});
     }
     // Laid out first: a message shown a moment ago may still move the widget.
     void click(const QWidget* widget) { QCoreApplication::sendPostedEvents(), pointer(screenPos(widget), true); }
