@@ -52,12 +52,12 @@ QString gridText(const gmtl::Vec3d& gdc, bool mgrs)
     double easting = 0.0;
     double northing = 0.0;
     utility::CoordConverter::convertGdcToUtm(gdc[1], gdc[0], zone, band, easting, northing);
-    if (mgrs)
-        return QString::fromStdString(utility::CoordConverter::convertUtmToMgrs(easting, northing, zone, band,
-                                                                                mgrsPrecision));
     // Without a position there is no band letter, and NaN has no integer part.
     if (band == '\0' || !std::isfinite(easting) || !std::isfinite(northing))
         return QLatin1String(noValueText);
+    if (mgrs)
+        return QString::fromStdString(utility::CoordConverter::convertUtmToMgrs(easting, northing, zone, band,
+                                                                                mgrsPrecision));
     // Truncated, not rounded: the printed metre is the one the point lies in.
     return integerText(static_cast<int>(zone), 2) + QLatin1Char(band) + QLatin1Char(' ') +
            integerText(static_cast<int>(easting), 5) + QLatin1Char(' ') + integerText(static_cast<int>(northing), 5);

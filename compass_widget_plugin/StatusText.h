@@ -57,8 +57,8 @@ QString orientationText(double degrees);
 // conversions: GDC as latitude, longitude (gdcDecimals) and elevation, or
 // the same in dmsText; GCC and terrain-local x, y, z; UTM zone, band,
 // easting and northing truncated to the metre; MGRS to mgrsPrecision. A
-// point without a value in that system (NaN, beyond UTM's reach for UTM)
-// gives noValueText in place of the numbers; an unknown system gives "".
+// point without a value in that system (NaN elements) gives noValueText in
+// place of the numbers; an unknown system gives "".
 QString locationText(CoordinateSystem system, const osg::Vec3d& point);
 
 // The whole status text in system: "Camera: (<eye>)", then ", Cursor:

@@ -96,8 +96,10 @@ private slots:
                                     << "1116945.41, -4367400.88, 4497126.96";
         QTest::newRow("status UTM truncated") << locationText(CoordinateSystem::Utm, origin) << "18T 448540 4996873";
         QTest::newRow("status MGRS") << locationText(CoordinateSystem::Mgrs, origin) << "18TVQ4854096873";
-        // NaN has no integer part to print.
-        QTest::newRow("status UTM of no place") << locationText(CoordinateSystem::Utm, {NAN, 0, 0}) << "n/a";
+        // NaN has no integer part to print, nor an MGRS square (the text was empty).
+        QTest::newRow("status grid of no place")
+            << locationText(CoordinateSystem::Utm, {NAN, 0, 0}) + locationText(CoordinateSystem::Mgrs, {NAN, 0, 0})
+            << "n/an/a";
     }
 
     void texts()
