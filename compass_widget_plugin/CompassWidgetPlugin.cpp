@@ -3,12 +3,10 @@
 #include "ClipboardReport.h"
 #include "CompassWidget.h"
 #include "CoordinateSystem.h"
-#include "CursorPoint.h"
 #include "DegreeSplit.h"
 #include "FieldRefusals.h"
 #include "EscapeRestore.h"
 #include "FieldValidators.h"
-#include "FixedPitchFont.h"
 #include "GridInput.h"
 #include "Heading.h"
 #include "HudCompass.h"
@@ -104,10 +102,25 @@ osg::Matrixd hudProjectionFor(int width, int height)
     return osg::Matrixd::ortho2D(0.0, width / ratio, 0.0, height / ratio);
 }
 
+// What the message line says after a warp to target put the camera's eye at eye (terrain-local metres): nothing
+// when it is there, else where the host put it instead. A host keeps the eye above its ground.
+QString warpOutcome(const gmtl::Vec<double, 3>& target, const osg::Vec3d& eye)
+{
+    constexpr double reached = 1e-3; // metres
+    const osg::Vec3d offset = eye - osg::Vec3d(target[0], target[1], target[2]);
+    if (offset.length() < reached)
+        return QString();
+    if (std::hypot(offset.x(), offset.y()) < reached && offset.z() > 0.0)
+        return QStringLiteral("The camera was lifted to local Z %1 m to stay above the ground")
+            .arg(formatDouble(eye.z(), metreDecimals));
+    return QStringLiteral("The camera stopped at local %1, %2, %3 m")
+        .arg(formatDouble(eye.x(), metreDecimals), formatDouble(eye.y(), metreDecimals), formatDouble(eye.z(), metreDecimals));
+}
+
 } // namespace
 
 CompassWidgetPlugin::CompassWidgetPlugin()
-    : QObject(nullptr), WidgetPlugin(QStringLiteral("Compass"), pluginIcon())
+    : QObject(nullptr), WidgetPlugin(QStringLiteral("Compass"), pluginIcon()), statusReadout(hostStatusBar())
 {
     setupUi(panelWidget);
     terrainPick = new TerrainPick(pickCoordButton, panelWidget);
@@ -123,21 +136,10 @@ CompassWidgetPlugin::CompassWidgetPlugin()
         escapeRestore->watch(field);
     describePanel(panelWidget);
 
-    // The status bar takes ownership of both widgets when they are added;
-    // without one they would belong to nobody, so they are not made.
-    if (QStatusBar* statusBar = hostStatusBar()) {
-        coordinateSystemCombo = new QComboBox;
-        for (const CoordinateSystemChoice& choice : coordinateSystemChoices)
-            coordinateSystemCombo->addItem(QString::fromLatin1(choice.text), static_cast<int>(choice.system));
-        connect(coordinateSystemCombo, SIGNAL(currentIndexChanged(int)), this,
-                SLOT(on_coordinateSystemChoiceChanged(int)));
-
-        statusLabel = new QLabel;
-        statusLabel->setFont(fixedPitchFont());
-        statusBar->addPermanentWidget(statusLabel, 0);
-        statusBar->addPermanentWidget(coordinateSystemCombo, 0);
-    }
-    describeStatusWidgets(statusLabel, coordinateSystemCombo);
+    if (QComboBox* choice = statusReadout.choice())
+        connect(choice, qOverload<int>(&QComboBox::currentIndexChanged), this,
+                &CompassWidgetPlugin::on_coordinateSystemChoiceChanged);
+    describeStatusWidgets(statusReadout.label(), statusReadout.choice());
 
     // Only the zone and band are kept: they are the in-values of the next conversion.
     double easting = 0.0;
@@ -205,13 +207,12 @@ void CompassWidgetPlugin::initialize()
 
 void CompassWidgetPlugin::handleMouseMove(QMouseEvent* event, QGraphicsScene* scene)
 {
-    if (isMouseWithinGuiDialog(event->x(), event->y(), nullptr))
+    // Over a panel the cursor points at no terrain; without the scene its pixel cannot be placed.
+    if (!scene || isMouseWithinGuiDialog(event->x(), event->y(), nullptr)) {
+        statusReadout.dropCursor();
         return;
-    mouseX = event->x();
-    mouseY = event->y();
-    if (scene)
-        sceneHeight = static_cast<int>(scene->sceneRect().height());
-    mouseMoved = true;
+    }
+    statusReadout.moveCursor(event->x(), event->y(), static_cast<int>(scene->sceneRect().height()));
 }
 
 void CompassWidgetPlugin::handleMouseClick(QMouseEvent* event, QGraphicsScene* scene)
@@ -240,10 +241,7 @@ void CompassWidgetPlugin::handleMouseEnter()
 
 void CompassWidgetPlugin::handleMouseLeave()
 {
-    // A cursor outside the view points at no terrain; the next frame says so.
-    mouseX = noCursor;
-    mouseY = noCursor;
-    mouseMoved = true;
+    statusReadout.dropCursor();
 }
 
 void CompassWidgetPlugin::frameUpdate()
@@ -252,7 +250,7 @@ void CompassWidgetPlugin::frameUpdate()
     if (!app)
         return;
     const osg::Matrixd view = app->getViewer()->getCamera()->getViewMatrix();
-    const Heading heading = headingOfView(view);
+    const Heading heading = trueHeadingOfView(view);
 
     paintedCompass->setHeading(heading.degrees);
     orientationLabel->setText(QStringLiteral("Orientation (deg): ") + orientationText(heading.degrees));
@@ -273,13 +271,7 @@ void CompassWidgetPlugin::frameUpdate()
         showLocalLocation(app->getStartPosition());
     }
 
-    // Exact compare: any change of the view, however small, may change the printed position.
-    // Without a status bar there is no text to refresh.
-    if (statusLabel && (view.compare(lastViewMatrix) != 0 || mouseMoved)) {
-        refreshStatusText(mouseX, mouseY, osg::Matrixd::inverse(view).getTrans(), heading.degrees);
-        lastViewMatrix = view;
-        mouseMoved = false;
-    }
+    refreshStatusText(*app->getViewer()->getCamera(), heading.degrees);
 }
 
 void CompassWidgetPlugin::frameRendered()
@@ -334,11 +326,23 @@ void CompassWidgetPlugin::on_pickCoordButton_clicked(bool)
 
 void CompassWidgetPlugin::on_warpButton_clicked(bool)
 {
-    const double z = fieldToDouble(localZTextBox);
-    const double y = fieldToDouble(localYTextBox);
-    const double x = fieldToDouble(localXTextBox);
-    if (application::Application* app = application::Application::instance())
-        app->warpToPosition(osg::Vec3d(x, y, z));
+    application::Application* app = application::Application::instance();
+    if (!app)
+        return;
+    const gmtl::Vec<double, 3> target{fieldToDouble(localXTextBox), fieldToDouble(localYTextBox),
+                                      fieldToDouble(localZTextBox)};
+    // A refused edit leaves its text in the local fields; the camera goes only where the panel can show it.
+    const QString problem = locationProblem(locationFromLocal(target));
+    if (!problem.isEmpty()) {
+        setLocationStatus(problem + QStringLiteral(": the camera stays where it is"));
+        return;
+    }
+    app->warpToPosition(osg::Vec3d(target[0], target[1], target[2]));
+    const QString outcome = warpOutcome(target, app->getViewer()->getCamera()->getInverseViewMatrix().getTrans());
+    // A message about a refused edit still holds; one about an earlier warp does not.
+    if (!outcome.isEmpty() || locationStatus->text() == lastWarpOutcome)
+        setLocationStatus(outcome);
+    lastWarpOutcome = outcome;
 }
 
 void CompassWidgetPlugin::on_warpToStartButton_clicked(bool)
@@ -420,7 +424,7 @@ void CompassWidgetPlugin::setCompassOn3DSize(int size)
 
 void CompassWidgetPlugin::on_coordinateSystemChoiceChanged(int)
 {
-    mouseMoved = true;
+    statusReadout.rewrite();
 }
 
 void CompassWidgetPlugin::recalculateFromMgrsChange()
@@ -728,99 +732,14 @@ void CompassWidgetPlugin::buildHud()
     sceneutils::ShaderGenerator::instance()->process(hudRotation.get(), false, false, false, false);
 }
 
-void CompassWidgetPlugin::refreshStatusText(int x, int y, const osg::Vec3d& eye, double headingDegrees)
+void CompassWidgetPlugin::refreshStatusText(osg::Camera& camera, double headingDegrees)
 {
-    QString text;
-    text.reserve(128);
-    text += QLatin1String("Camera: (");
-    appendLocation(eye, text);
-    text += QLatin1Char(')');
-
-    // Before the first mouse move there is no cursor to speak of.
-    if (x != noCursor && !isMouseWithinGuiDialog(x, y, nullptr)) {
-        osg::Camera* camera = application::Application::instance()->getViewer()->getCamera();
-        osg::Vec3d cursor;
-        // The rose's triangles and letters lie under the cursor too, but name no place on the terrain.
-        if (scenePointUnder(*camera, cursorWindowPosition(x, y, sceneHeight, viewPixelRatio()), hudProjection.get(),
-                            cursor)) {
-            text += QLatin1String(", Cursor: (");
-            appendLocation(cursor, text);
-            text += QLatin1Char(')');
-        }
-    }
-
-    text += QLatin1String(", Heading (deg): ");
-    text += headingText(headingDegrees);
-    statusLabel->setText(text);
+    statusReadout.update(camera, hudProjection.get(), viewPixelRatio(), headingDegrees);
 }
 
 void CompassWidgetPlugin::appendLocation(const osg::Vec3d& point, QString& text) const
 {
-    const QLatin1String separator(", ");
-    const auto appendFixedTriple = [&](double a, double b, double c, int intDigits, int decimals) {
-        appendFixed(text, a, intDigits, decimals);
-        text += separator;
-        appendFixed(text, b, intDigits, decimals);
-        text += separator;
-        appendFixed(text, c, intDigits, decimals);
-    };
-    const gmtl::Vec3d local(point.x(), point.y(), point.z());
-    gmtl::Vec3d converted; // GDC as longitude, latitude, elevation; GCC as x, y, z
-
-    const auto system = static_cast<CoordinateSystem>(coordinateSystemCombo->currentData().toInt());
-    switch (system) {
-    case CoordinateSystem::GdcDegrees:
-    case CoordinateSystem::GdcDms:
-        terrain::TerrainManager::instance()->convertTerrainLocalToGdc(local, converted);
-        if (system == CoordinateSystem::GdcDegrees) {
-            appendFixed(text, converted[1], 4, gdcDecimals);
-            text += separator;
-            appendFixed(text, converted[0], 4, gdcDecimals);
-        } else {
-            appendDms(text, converted[1]);
-            text += separator;
-            appendDms(text, converted[0]);
-        }
-        text += separator;
-        appendFixed(text, converted[2], 5, elevationDecimals);
-        return;
-    case CoordinateSystem::Utm:
-    case CoordinateSystem::Mgrs: {
-        terrain::TerrainManager::instance()->convertTerrainLocalToGdc(local, converted);
-        // The panel's remembered zone and band are neither used nor changed here.
-        unsigned int zone = 0;
-        char band = '\0';
-        double easting = 0.0;
-        double northing = 0.0;
-        utility::CoordConverter::convertGdcToUtm(converted[1], converted[0], zone, band, easting, northing);
-        if (system == CoordinateSystem::Mgrs) {
-            text += QString::fromStdString(
-                utility::CoordConverter::convertUtmToMgrs(easting, northing, zone, band, mgrsPrecision));
-            return;
-        }
-        // Without a position there is no band letter, and NaN has no integer part.
-        if (band == '\0' || !std::isfinite(easting) || !std::isfinite(northing)) {
-            text += QLatin1String(noValueText);
-            return;
-        }
-        appendInteger(text, static_cast<int>(zone), 2);
-        text += QLatin1Char(band);
-        text += QLatin1Char(' ');
-        // Truncated, not rounded: the printed metre is the one the point lies in.
-        appendInteger(text, static_cast<int>(easting), 5);
-        text += QLatin1Char(' ');
-        appendInteger(text, static_cast<int>(northing), 5);
-        return;
-    }
-    case CoordinateSystem::Gcc:
-        terrain::TerrainManager::instance()->convertTerrainLocalToGcc(local, converted);
-        appendFixedTriple(converted[0], converted[1], converted[2], 7, gccDecimals);
-        return;
-    case CoordinateSystem::TerrainLocal:
-        appendFixedTriple(point.x(), point.y(), point.z(), 6, localDecimals);
-        return;
-    }
-    // Any other choice leaves the parentheses empty.
+    text += locationText(statusReadout.system(), point);
 }
 
 void CompassWidgetPlugin::appendFixed(QString& text, double value, int intDigits, int decimals) const

@@ -5,6 +5,7 @@
 #include <velmora/widget/plugin/WidgetPlugin.h>
 
 #include "CoordinateSystem.h"
+#include "StatusReadout.h"
 #include "UtmLocation.h"
 
 // The form is a private base, so its complete type is needed here.
@@ -20,15 +21,16 @@
 #include <osg/Vec3d>
 #include <osg/ref_ptr>
 
-#include <limits>
-
 #include <array>
 
-class QComboBox;
 class QGraphicsScene;
 class QLabel;
 class QLineEdit;
 class QMouseEvent;
+
+namespace osg {
+class Camera;
+}
 
 namespace velmora::plugin::compass_widget {
 
@@ -73,8 +75,9 @@ public:
     void initialize() override;
 
     // Records the cursor position (view widget coordinates, logical pixels)
-    // and the scene height for the status text and asks for a status
-    // refresh. Moves over the host's GUI dialogs are ignored.
+    // and the scene height for the status text, whose next frame names the
+    // terrain point there. A move over one of the host's GUI dialogs drops
+    // the cursor part of the status text at once.
     void handleMouseMove(QMouseEvent* event, QGraphicsScene* scene) override;
     // Completes an armed terrain pick with the terrain point under the mouse
     // at this press. A press over a host dialog or on the sky (no terrain
@@ -84,14 +87,15 @@ public:
     void handleMouseClick(QMouseEvent* event, QGraphicsScene* scene) override;
     // Nothing to do when the cursor enters the 3D view: its first move counts.
     void handleMouseEnter() override;
-    // Drops the cursor part of the status text until the cursor moves over the view again.
+    // Drops the cursor part of the status text at once, until the cursor moves over the view again.
     void handleMouseLeave() override;
 
     // Once per rendered frame on the GUI thread: computes the camera heading
-    // and shows it in the orientation text, the painted compass and the HUD
-    // rose, fits the HUD to the window, refills the panel from the camera in
-    // follow mode, and rewrites the status text when the camera's view
-    // matrix changed since the last rewrite or a rewrite was asked for.
+    // from true north at the camera (trueHeadingOfView) and shows it in the
+    // orientation text, the painted compass and the HUD rose, fits the HUD
+    // to the window, refills the panel from the camera in follow mode, and
+    // rewrites the status text when the camera's view matrix changed or the
+    // cursor moved since the last rewrite.
     void frameUpdate() override;
     // Nothing to do after the frame is drawn.
     void frameRendered() override;
@@ -104,7 +108,9 @@ private slots:
     // terrain in the 3D view fills the panel; Escape cancels.
     void on_pickCoordButton_clicked(bool checked = false);
     // Moves the camera to the terrain-local point in the local fields; the
-    // panel stays as it is.
+    // panel's fields stay as they are. Fields that name no place move
+    // nothing, and the message line says why; a camera that the host put
+    // elsewhere (lifted above the ground) is reported there too.
     void on_warpButton_clicked(bool checked = false);
     // Moves the camera to its start location and shows that location.
     void on_warpToStartButton_clicked(bool checked = false);
@@ -131,8 +137,8 @@ private slots:
     // Scales the compass rose over the 3D view to size pixels per model unit
     // (its ring radius is 2.2 units), whether it is shown or not.
     void setCompassOn3DSize(int size);
-    // Asks for the status text to be rewritten at the next frame, now in the
-    // newly chosen system; the index is not needed for that.
+    // Rewrites the status text at once in the newly chosen system, from the
+    // camera and cursor point it shows; the index is not needed for that.
     void on_coordinateSystemChoiceChanged(int);
     // Recomputes every other form from the MGRS field.
     void recalculateFromMgrsChange();
@@ -198,10 +204,9 @@ private:
     // Builds the compass rose over the 3D view and hangs it under the host's
     // scene root; writes "View = <width> <height>" to standard error.
     void buildHud();
-    // Sets the status-bar text: the camera eye (terrain-local, metres), the
-    // terrain point under the cursor at (x, y) (view widget coordinates,
-    // logical pixels) when there is one, and the heading in degrees.
-    void refreshStatusText(int x, int y, const osg::Vec3d& eye, double headingDegrees);
+    // Rewrites the status text when the camera's view changed or the cursor moved
+    // (see StatusReadout::update), with the heading in degrees.
+    void refreshStatusText(osg::Camera& camera, double headingDegrees);
     // Appends the terrain-local point (metres) to text in the coordinate
     // system chosen in the status bar; nothing for an unknown choice.
     void appendLocation(const osg::Vec3d& point, QString& text) const;
@@ -213,24 +218,17 @@ private:
     // Appends an angle in degrees as degrees, minutes and seconds.
     void appendDms(QString& text, double degrees) const;
 
-    // The cursor position before the first mouse move: no cursor at all.
-    static constexpr int noCursor = std::numeric_limits<int>::min();
-
     CompassWidget* paintedCompass = nullptr; // owned by the panel, beside the orientation text
     FieldRefusals* refusals = nullptr;       // a child of this object
     bool syncing = false;
     unsigned int lastUtmZone = 0;
     char lastUtmBand = ' ';
-    osg::Matrixd lastViewMatrix; // identity until the first status refresh
     // The terrain origin (latitude, longitude, height) the local form was filled in.
     osg::Vec3d shownTerrainOrigin;
-    bool mouseMoved = false;
-    int mouseX = noCursor;
-    int mouseY = noCursor;
-    int sceneHeight = 0;
-    // Both null when the host has no main window to put them in.
-    QLabel* statusLabel = nullptr;
-    QComboBox* coordinateSystemCombo = nullptr;
+    // What the message line said after the last warp; empty when it said nothing.
+    QString lastWarpOutcome;
+    // The coordinate-system choice and text in the host's status bar.
+    StatusReadout statusReadout;
     // Arming, cancelling and the cross-hair of "Pick Location"; a child of its button.
     TerrainPick* terrainPick = nullptr;
     // Paste, drop and copy of places as text; a child of the panel.

@@ -1,5 +1,7 @@
 #include "Heading.h"
 
+#include <velmora/terrain/TerrainManager.h>
+
 #include <osg/Vec3d>
 
 #include <algorithm>
@@ -43,6 +45,31 @@ Heading headingOfView(const osg::Matrixd& view)
     if (!std::isfinite(angle))
         return {};
     return {angle, angle * degreesPerRadian};
+}
+
+Heading trueHeadingOfView(const osg::Matrixd& view)
+{
+    osg::Vec3d eye, center, up;
+    view.getLookAt(eye, center, up, 1.0);
+    const osg::ref_ptr<terrain::TerrainManager> terrain = terrain::TerrainManager::instance();
+    const auto atEye = [&](const osg::Vec3d& direction) {
+        gmtl::Vec3d enu;
+        terrain->convertTerrainLocalDirectionToEnu({eye.x(), eye.y(), eye.z()},
+                                                   {direction.x(), direction.y(), direction.z()}, enu);
+        return osg::Vec3d(enu[0], enu[1], enu[2]);
+    };
+    // The same camera at the origin of the frame at its eye, where the scene's +y is true north.
+    return headingOfView(osg::Matrixd::lookAt(osg::Vec3d(), atEye(center - eye), atEye(up)));
+}
+
+double roundedHeading(double degrees, int decimals)
+{
+    if (!std::isfinite(degrees))
+        return degrees;
+    const double scale = std::pow(10.0, std::clamp(decimals, 0, 9));
+    const double rounded = std::round(degrees * scale) / scale;
+    // Adding 0.0 turns -0 into 0, which prints without a sign.
+    return (rounded >= 360.0 ? rounded - 360.0 : rounded) + 0.0;
 }
 
 } // namespace velmora::plugin::compass_widget

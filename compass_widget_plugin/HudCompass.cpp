@@ -108,7 +108,9 @@ HudCompassNodes buildHudCompass()
 
 osg::Matrixd hudPlacement(double size)
 {
-    osg::Matrixd placement = osg::Matrixd::translate(size * hudBaseSize, size * hudBaseSize, -1.0);
+    // Depth 0 lies midway between the near and far planes of the window's projection; on either plane the
+    // rose would be culled or kept by rounding, which depends on where the camera is.
+    osg::Matrixd placement = osg::Matrixd::translate(size * hudBaseSize, size * hudBaseSize, 0.0);
     // The zero z scale flattens the rose's depth offsets; with row vectors a point is scaled first, then moved.
     placement.preMult(osg::Matrixd::scale(size, size, 0.0));
     return placement;

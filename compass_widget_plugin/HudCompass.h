@@ -35,12 +35,13 @@ struct HudCompassNodes
 // the camera's view away, so one unit under it is one window pixel with the
 // origin at the lower left, once the projection is a 2D orthographic one of
 // the window. The rose is drawn after the scene (render bin 11) without a
-// depth test, so it is never hidden. All matrices start as the identity.
+// depth test, so it is never hidden, and it is never culled, so it shows
+// wherever the camera looks. All matrices start as the identity.
 HudCompassNodes buildHudCompass();
 
 // The matrix of "Compass Position" for size window pixels per model unit: a
 // model point (x, y, z) lands at (size * (x + hudBaseSize), size * (y +
-// hudBaseSize), -1), so the ring of radius size * hudBaseSize touches the
+// hudBaseSize), 0), so the ring of radius size * hudBaseSize touches the
 // left and bottom edges. Any size is taken as it comes.
 osg::Matrixd hudPlacement(double size);
 

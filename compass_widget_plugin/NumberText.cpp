@@ -88,14 +88,4 @@ unsigned int textToUnsigned(const QString& text)
     return static_cast<unsigned int>(std::clamp(value, 0LL, largest));
 }
 
-double roundedHeading(double degrees)
-{
-    if (!std::isfinite(degrees))
-        return degrees;
-    const double scale = std::pow(10.0, headingDecimals);
-    const double rounded = std::round(degrees * scale) / scale;
-    // The same direction as 0, and no "-0" from a hair west of north.
-    return rounded >= 360.0 || rounded == 0.0 ? 0.0 : rounded;
-}
-
 } // namespace velmora::plugin::compass_widget

@@ -37,10 +37,5 @@ double textToDouble(const QString& text);
 // range give 4294967295.
 unsigned int textToUnsigned(const QString& text);
 
-// A heading in degrees rounded to headingDecimals decimals, as both the
-// orientation text and the status bar show it: one that rounds to 360 is
-// north, 0, so the two never disagree about 359.999. Headings are taken in
-// [0, 360); NaN and infinities are returned unchanged.
-double roundedHeading(double degrees);
 
 } // namespace velmora::plugin::compass_widget

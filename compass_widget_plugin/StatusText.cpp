@@ -1,6 +1,10 @@
 #include "StatusText.h"
 
+#include "Heading.h"
 #include "NumberText.h"
+
+#include <velmora/terrain/TerrainManager.h>
+#include <velmora/utility/CoordConverter.h>
 
 #include <QChar>
 
@@ -25,6 +29,39 @@ QString withoutNegativeZero(QString text)
     if (text.startsWith(QLatin1Char('-')))
         text.remove(0, 1);
     return text;
+}
+
+QString fixedTriple(double a, double b, double c, int intDigits, int decimals)
+{
+    return fixedText(a, intDigits, decimals) + QLatin1String(", ") + fixedText(b, intDigits, decimals) +
+           QLatin1String(", ") + fixedText(c, intDigits, decimals);
+}
+
+// gdc is longitude, latitude, elevation, as the terrain manager gives it; latitude comes first in the text.
+QString geodeticText(const gmtl::Vec3d& gdc, bool dms)
+{
+    const QString latitude = dms ? dmsText(gdc[1]) : fixedText(gdc[1], 4, gdcDecimals);
+    const QString longitude = dms ? dmsText(gdc[0]) : fixedText(gdc[0], 4, gdcDecimals);
+    return latitude + QLatin1String(", ") + longitude + QLatin1String(", ") + fixedText(gdc[2], 5, elevationDecimals);
+}
+
+QString gridText(const gmtl::Vec3d& gdc, bool mgrs)
+{
+    // The panel's remembered zone and band are neither used nor changed here.
+    unsigned int zone = 0;
+    char band = '\0';
+    double easting = 0.0;
+    double northing = 0.0;
+    utility::CoordConverter::convertGdcToUtm(gdc[1], gdc[0], zone, band, easting, northing);
+    // Without a position there is no band letter, and NaN has no integer part.
+    if (band == '\0' || !std::isfinite(easting) || !std::isfinite(northing))
+        return QLatin1String(noValueText);
+    if (mgrs)
+        return QString::fromStdString(utility::CoordConverter::convertUtmToMgrs(easting, northing, zone, band,
+                                                                                mgrsPrecision));
+    // Truncated, not rounded: the printed metre is the one the point lies in.
+    return integerText(static_cast<int>(zone), 2) + QLatin1Char(band) + QLatin1Char(' ') +
+           integerText(static_cast<int>(easting), 5) + QLatin1Char(' ') + integerText(static_cast<int>(northing), 5);
 }
 
 } // namespace
@@ -74,8 +111,7 @@ QString headingText(double degrees)
 {
     if (!std::isfinite(degrees))
         return noValue(6);
-    const QString text = QStringLiteral("%1").arg(degrees, 6, 'f', 2, QLatin1Char(' '));
-    return text == QLatin1String("360.00") ? QStringLiteral("  0.00") : text;
+    return QStringLiteral("%1").arg(roundedHeading(degrees, headingDecimals), 6, 'f', headingDecimals, QLatin1Char(' '));
 }
 
 QString orientationText(double degrees)
@@ -83,7 +119,38 @@ QString orientationText(double degrees)
     if (!std::isfinite(degrees))
         return QLatin1String(noValueText);
     // Rounded as the status bar's heading is, so the two always agree.
-    return QString::number(roundedHeading(degrees), 'g', 8);
+    return QString::number(roundedHeading(degrees, headingDecimals), 'g', 8);
+}
+
+QString locationText(CoordinateSystem system, const osg::Vec3d& point)
+{
+    const gmtl::Vec3d local(point.x(), point.y(), point.z());
+    gmtl::Vec3d converted;
+    const osg::ref_ptr<terrain::TerrainManager> terrain = terrain::TerrainManager::instance();
+    switch (system) {
+    case CoordinateSystem::GdcDegrees:
+    case CoordinateSystem::GdcDms:
+        terrain->convertTerrainLocalToGdc(local, converted);
+        return geodeticText(converted, system == CoordinateSystem::GdcDms);
+    case CoordinateSystem::Utm:
+    case CoordinateSystem::Mgrs:
+        terrain->convertTerrainLocalToGdc(local, converted);
+        return gridText(converted, system == CoordinateSystem::Mgrs);
+    case CoordinateSystem::Gcc:
+        terrain->convertTerrainLocalToGcc(local, converted);
+        return fixedTriple(converted[0], converted[1], converted[2], 7, gccDecimals);
+    case CoordinateSystem::TerrainLocal: return fixedTriple(point.x(), point.y(), point.z(), 6, localDecimals);
+    }
+    return QString();
+}
+
+QString statusText(CoordinateSystem system, const osg::Vec3d& eye, const std::optional<osg::Vec3d>& cursor,
+                   double headingDegrees)
+{
+    QString text = QLatin1String("Camera: (") + locationText(system, eye) + QLatin1Char(')');
+    if (cursor)
+        text += QLatin1String(", Cursor: (") + locationText(system, *cursor) + QLatin1Char(')');
+    return text + QLatin1String(", Heading (deg): ") + headingText(headingDegrees);
 }
 
 } // namespace velmora::plugin::compass_widget

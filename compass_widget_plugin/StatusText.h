@@ -1,6 +1,12 @@
 #pragma once
 
+#include "CoordinateSystem.h"
+
 #include <QString>
+
+#include <osg/Vec3d>
+
+#include <optional>
 
 namespace velmora::plugin::compass_widget {
 
@@ -45,5 +51,20 @@ QString headingText(double degrees);
 // (45.00000000000001 gives "45", 359.999 gives "0"). NaN and infinities
 // give noValueText.
 QString orientationText(double degrees);
+
+// The terrain-local point (metres) in system, as the status text writes it,
+// through the terrain manager's frame and the host's UTM and MGRS
+// conversions: GDC as latitude, longitude (gdcDecimals) and elevation, or
+// the same in dmsText; GCC and terrain-local x, y, z; UTM zone, band,
+// easting and northing truncated to the metre; MGRS to mgrsPrecision. A
+// point without a value in that system (NaN elements) gives noValueText in
+// place of the numbers; an unknown system gives "".
+QString locationText(CoordinateSystem system, const osg::Vec3d& point);
+
+// The whole status text in system: "Camera: (<eye>)", then ", Cursor:
+// (<cursor>)" when there is a cursor point, then ", Heading (deg): " and
+// headingText. eye and cursor are terrain-local points in metres.
+QString statusText(CoordinateSystem system, const osg::Vec3d& eye, const std::optional<osg::Vec3d>& cursor,
+                   double headingDegrees);
 
 } // namespace velmora::plugin::compass_widget

@@ -85,6 +85,10 @@ void ViewerApplication::frameStartView()
 void ViewerApplication::warpToPosition(const osg::Vec3d& position)
 {
     Application::warpToPosition(position);
+    // A warp keeps the rule of every other move: the eye stays the clearance above the ground under it.
+    const double lift = TerrainCameraManipulator::minimumClearance - manipulator->heightAboveTerrain();
+    if (terrainNode.valid() && lift > 0.0)
+        Application::warpToPosition(position + osg::Vec3d(0.0, 0.0, lift));
     if (viewChanged)
         viewChanged();
 }

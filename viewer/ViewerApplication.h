@@ -39,6 +39,7 @@ public:
 
     // Called after every warp, so the view can draw the new camera.
     void setViewChangedCallback(std::function<void()> callback) { viewChanged = std::move(callback); }
+    // Below the terrain's clearance, the eye goes up to it.
     void warpToPosition(const osg::Vec3d& position) override;
     // Frames the terrain anew for the view as it is now, and moves the camera there.
     void warpToStart() override;

@@ -1,6 +1,7 @@
 #include "LoadedCompassPlugin.h"
 #include "NumberText.h"
 #include "SixForms.h"
+#include "StatusText.h"
 #include "TestHost.h"
 
 #include <velmora/qtapplication/QtApplication.h>
@@ -41,9 +42,13 @@ using velmora::testing::LoadedCompassPlugin;
 using velmora::testing::TestHost;
 using velmora::testing::Texts;
 using Warp = velmora::testing::TestApplication::WarpCall;
+using velmora::plugin::compass_widget::CoordinateSystem;
+using velmora::plugin::compass_widget::locationText;
 
 namespace {
 enum class Press { Terrain, Sky, OverDialog, EscapeInView, EscapeInField, Rose, BesideRose };
+// What happens after the status text named the cursor point.
+enum class Then { Nothing, Leave, OntoDialog, Warp, ChooseGcc };
 
 // The places of data/places.txt, elevation 0, each as the columns of its line:
 // name latitude longitude zone band easting northing mgrs gccX gccY gccZ localX localY localZ.
@@ -76,6 +81,7 @@ QStringList dmsTexts(double value)
 } // namespace
 
 Q_DECLARE_METATYPE(Press)
+Q_DECLARE_METATYPE(Then)
 Q_DECLARE_METATYPE(osg::Vec3d)
 
 // The loaded plugin as the host drives it without a display: the fields as a
@@ -265,14 +271,14 @@ private slots:
         }
 
         // Resized while hidden, the rose shows at its new size: its centre one ring radius (2.2 x size)
-        // in from the left and bottom edges, at depth -1.
+        // in from the left and bottom edges, at depth 0.
         auto* checkBox = plugin->find<QCheckBox>("displayOn3DCheckBox");
         checkBox->setCheckState(Qt::Unchecked);
         QCOMPARE(position->getNodeMask(), 0u);
         plugin->find<QSpinBox>("sizeOn3DSpinBox")->setValue(100);
         checkBox->setCheckState(Qt::Checked);
         QCOMPARE(position->getNodeMask(), ~0u);
-        QVERIFY((osg::Vec3d(0, 0, 0) * position->getMatrix() - osg::Vec3d(220, 220, -1)).length() < 1e-9);
+        QVERIFY((osg::Vec3d(0, 0, 0) * position->getMatrix() - osg::Vec3d(220, 220, 0)).length() < 1e-9);
 
         // Facing east after a window resize (how the rose turns is seen in the real window): the
         // orientation follows, and the HUD counts the new window's logical pixels.
@@ -281,6 +287,13 @@ private slots:
         plugin->frame();
         QCOMPARE(plugin->find<QLabel>("orientationLabel")->text(), QString("Orientation (deg): 90"));
         QVERIFY(projection->getMatrix() == osg::Matrixd::ortho2D(0, 640, 0, 480));
+
+        // 240 km east of the origin the scene's +y lies 2.29 degrees east of true north: text, rose and status bar.
+        host->application().setStartView({240000, 0, 2000}, {240000, 1, 2000}, {0, 0, 1});
+        plugin->frame();
+        QVERIFY(plugin->find<QLabel>("orientationLabel")->text().startsWith("Orientation (deg): 2.29"));
+        QVERIFY(std::abs(std::asin(rotation->getMatrix()(0, 1)) - osg::DegreesToRadians(2.2919)) < 1e-5);
+        QVERIFY2(status->text().endsWith("Heading (deg):   2.29"), qPrintable(status->text()));
     }
 
     void shownWhole_data()
@@ -330,53 +343,44 @@ private slots:
         QCOMPARE(widgetPlaces(), where);
     }
 
-    void statusText_data()
+    // A newly chosen system rewrites the status text and a screen reader is told; the choice has a name.
+    void statusTextAnnounced()
     {
-        QTest::addColumn<QString>("system");
-        QTest::addColumn<QString>("camera");
-        QTest::newRow("GDC deg:min:sec") << "GDC deg:min:sec" << "  45º 7'24.44\",  -75º39'15.56\",   123.45";
-        QTest::newRow("GCC") << "GCC" << "1116945.41, -4367400.88, 4497126.96";
-        QTest::newRow("UTM: easting and northing truncated") << "UTM" << "18T 448540 4996873";
-        QTest::newRow("MGRS") << "MGRS" << "18TVQ4854096873";
-        QTest::newRow("Terrain Local") << "Terrain Local" << "     0.00,      0.00,      0.00";
-    }
-
-    void statusText()
-    {
-        QFETCH(QString, camera);
-        const QString heading = ", Heading (deg):   0.00";
-        // The worked example's place, with the camera at the terrain origin.
-        velmora::terrain::TerrainManager::instance()->setOrigin(45.123456, -75.654321, 123.45);
-        plugin->frame();
-        QCOMPARE(status->text(), "Camera: (  45.123456,  -75.654321,   123.45)" + heading);
-        QFETCH(QString, system);
         QTestAccessibility::clearEvents();
-        combo->setCurrentIndex(combo->findText(system));
+        combo->setCurrentIndex(combo->findText("GCC"));
         plugin->frame();
-        QCOMPARE(status->text(), "Camera: (" + camera + ")" + heading);
         QVERIFY(announced(status));
         const QAccessibleInterface* choice = QAccessible::queryAccessibleInterface(combo);
         QVERIFY(!choice->text(QAccessible::Name).isEmpty() && !choice->text(QAccessible::Description).isEmpty());
+        combo->setCurrentIndex(0);
     }
 
     void cursorPart_data()
     {
         QTest::addColumn<osg::Vec3d>("direction");
         QTest::addColumn<QPoint>("cursor"); // logical pixels; null: no mouse move
-        QTest::addColumn<bool>("dialog");   // a host dialog opens over the cursor after the move
+        QTest::addColumn<Then>("then");     // after the first frame; no frame follows unless it is a warp
         QTest::addColumn<bool>("onTerrain");
         const osg::Vec3d north(0, 1, 0);
+        const QPoint ground(640, 600);
         // Looking down, every pixel shows ground; still, no cursor means no cursor part.
-        QTest::newRow("no mouse move yet") << osg::Vec3d(0, 1, -2) << QPoint() << false << false;
-        QTest::newRow("over the terrain") << north << QPoint(640, 600) << false << true;
-        QTest::newRow("over the sky") << north << QPoint(640, 100) << false << false;
-        QTest::newRow("over a host dialog") << north << QPoint(640, 600) << true << false;
+        QTest::newRow("no mouse move yet") << osg::Vec3d(0, 1, -2) << QPoint() << Then::Nothing << false;
+        QTest::newRow("over the terrain") << north << ground << Then::Nothing << true;
+        QTest::newRow("over the sky") << north << QPoint(640, 100) << Then::Nothing << false;
+        // A cursor part kept until some later frame names a place the cursor has left.
+        QTest::newRow("left the view") << north << ground << Then::Leave << false;
+        QTest::newRow("moved onto a panel") << north << ground << Then::OntoDialog << false;
+        // The remembered pixel under another camera is no point the user pointed at.
+        QTest::newRow("camera warped") << north << ground << Then::Warp << false;
+        // Written at once in the new system, cursor part included.
+        QTest::newRow("GCC chosen") << north << ground << Then::ChooseGcc << true;
     }
 
     void cursorPart()
     {
         QFETCH(osg::Vec3d, direction);
         QFETCH(QPoint, cursor);
+        QFETCH(Then, then);
         QFETCH(bool, onTerrain);
         osg::ref_ptr<osg::Geode> ground = new osg::Geode; // its top at z = -100
         ground->addDrawable(new osg::ShapeDrawable(new osg::Box(osg::Vec3(0, 0, -101), 1e5f, 1e5f, 2)));
@@ -386,17 +390,26 @@ private slots:
         QMouseEvent move(QEvent::MouseMove, cursor, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
         if (!cursor.isNull())
             plugin->mouse()->handleMouseMove(&move, &host->scene());
-        QFETCH(bool, dialog);
-        if (dialog)
-            host->showAsDialog(new QLabel("over the cursor"), cursor.x() - 50, cursor.y() - 50)->resize(100, 100);
         plugin->frame();
+        if (then == Then::Leave)
+            plugin->mouse()->handleMouseLeave();
+        if (then == Then::OntoDialog) {
+            host->showAsDialog(new QLabel("under the cursor"), cursor.x() - 50, cursor.y() - 50)->resize(100, 100);
+            plugin->mouse()->handleMouseMove(&move, &host->scene());
+        }
+        if (then == Then::Warp)
+            host->application().warpToPosition({0, 0, 50}), plugin->frame();
+        if (then == Then::ChooseGcc)
+            combo->setCurrentIndex(combo->findText("GCC"));
 
-        const QRegularExpressionMatch match =
-            QRegularExpression(R"(Cursor: \( *(\S+), +(\S+), +(\S+)\))").match(status->text());
-        QCOMPARE(match.hasMatch(), onTerrain);
-        if (!onTerrain)
+        QCOMPARE(status->text().contains("Cursor: ("), onTerrain);
+        if (then == Then::ChooseGcc)
+            QVERIFY(status->text().startsWith("Camera: (" + locationText(CoordinateSystem::Gcc, {}) + "), Cursor"));
+        if (!onTerrain || then != Then::Nothing)
             return;
         // The point named lies on the ground and, projected back, under the cursor.
+        const QRegularExpressionMatch match =
+            QRegularExpression(R"(Cursor: \( *(\S+), +(\S+), +(\S+)\))").match(status->text());
         const osg::Vec3d point(match.captured(1).toDouble(), match.captured(2).toDouble(),
                                match.captured(3).toDouble());
         QVERIFY(std::abs(point.z() + 100.0) < 0.01);

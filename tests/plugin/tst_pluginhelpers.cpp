@@ -6,6 +6,7 @@
 #include "PlaceFormats.h"
 #include "StatusText.h"
 
+#include <velmora/terrain/TerrainManager.h>
 #include <velmora/utility/CoreConfiguration.h>
 
 #include <QFile>
@@ -87,6 +88,19 @@ private slots:
         QTest::newRow("orientation rounds as the status heading") << orientationText(359.99999) + " " +
                                                                           orientationText(12.344999)
                                                                    << "0 12.34";
+
+        // Looking along the scene's +y from 2000 m above the origin and 240 km east and west of it, where
+        // GeodSolve puts true north 2.2919 degrees west and east of +y (terrain origin 46.8529, -121.7604, 1500).
+        velmora::terrain::TerrainManager::instance()->setOrigin(46.8529, -121.7604, 1500);
+        auto trueHeading = [](double x) {
+            const osg::Vec3d eye(x, 0, 2000);
+            return QString::number(trueHeadingOfView(osg::Matrixd::lookAt(eye, eye + osg::Vec3d(0, 1, 0),
+                                                                          osg::Vec3d(0, 0, 1))).degrees, 'f', 4);
+        };
+        QTest::newRow("true north above the origin") << trueHeading(0) << "0.0000";
+        QTest::newRow("true north 240 km east") << trueHeading(240000) << "2.2919";
+        QTest::newRow("true north 240 km west") << trueHeading(-240000) << "357.7081";
+
         QTest::newRow("longer numbers are not cut") << fixedText(-6378137.126, 6, 2) << "-6378137.13";
         QTest::newRow("no sign on a value printed as zero") << fixedText(-0.004, 6, 2) << "     0.00";
         QTest::newRow("NaN is no position") << fixedText(std::nan(""), 6, 2) << "      n/a";
@@ -95,6 +109,22 @@ private slots:
         QTest::newRow("sign kept between -1 and 0") << dmsText(-0.5) << "  -0º30' 0.00\"";
         QTest::newRow("no sign when all prints as zero") << dmsText(-1e-9) << "   0º 0' 0.00\"";
         QTest::newRow("heading rounding to 360 is north") << headingText(359.996) << "  0.00";
+
+        // The worked example's place, seen from the terrain origin.
+        velmora::terrain::TerrainManager::instance()->setOrigin(45.123456, -75.654321, 123.45);
+        const osg::Vec3d origin;
+        QTest::newRow("status GDC") << locationText(CoordinateSystem::GdcDegrees, origin)
+                                    << "  45.123456,  -75.654321,   123.45";
+        QTest::newRow("status GDC deg:min:sec") << locationText(CoordinateSystem::GdcDms, origin)
+                                                << "  45º 7'24.44\",  -75º39'15.56\",   123.45";
+        QTest::newRow("status GCC") << locationText(CoordinateSystem::Gcc, origin)
+                                    << "1116945.41, -4367400.88, 4497126.96";
+        QTest::newRow("status UTM truncated") << locationText(CoordinateSystem::Utm, origin) << "18T 448540 4996873";
+        QTest::newRow("status MGRS") << locationText(CoordinateSystem::Mgrs, origin) << "18TVQ4854096873";
+        // NaN has no integer part to print, nor an MGRS square (the text was empty).
+        QTest::newRow("status grid of no place")
+            << locationText(CoordinateSystem::Utm, {NAN, 0, 0}) + locationText(CoordinateSystem::Mgrs, {NAN, 0, 0})
+            << "n/an/a";
     }
 
     void texts()

@@ -1,6 +1,7 @@
 #include "PanelDialog.h"
 #include "PluginManager.h"
 #include "SceneView.h"
+#include "TerrainCameraManipulator.h"
 #include "ViewerApplication.h"
 #include "ViewerSession.h"
 #include "ViewerWindow.h"
@@ -37,6 +38,7 @@
 #include <memory>
 
 using velmora::viewer::PluginManager;
+using velmora::viewer::TerrainCameraManipulator;
 
 namespace {
 constexpr double positionTolerance = 1e-3; // metres
@@ -97,12 +99,29 @@ private slots:
     // Frames started by a test that failed midway would draw on into the next.
     void cleanup() { view()->stopFrames(); }
 
+    void roseTurnsWithTheCamera_data()
+    {
+        QTest::addColumn<int>("stepsNorth"); // level steps from the start view
+        QTest::addColumn<int>("turn");       // pixels of a left drag to the left after them
+        QTest::newRow("turned over the terrain") << 0 << 200;
+        // The terrain is behind the camera: a rose on the far plane of its projection was culled.
+        QTest::newRow("no terrain in view") << 5 << 0;
+    }
+
     void roseTurnsWithTheCamera()
     {
-        dragTerrainCentre(QPoint(-200, 0));
+        QFETCH(int, stepsNorth);
+        QFETCH(int, turn);
+        toStart();
+        // A click on the terrain gives the view the keys.
+        const QPoint middle = onScreen(app()->getTerrain()->getBound().center()).toPoint();
+        drag(Qt::LeftButton, Qt::NoModifier, middle, middle);
+        for (int i = 0; i < stepsNorth; ++i)
+            QTest::keyClick(view(), Qt::Key_Up);
+        drag(Qt::LeftButton, Qt::NoModifier, middle, middle - QPoint(turn, 0));
         // The rose turns counterclockwise by the heading, so the way the camera faces is at its top.
         const double heading = panel->findChild<QLabel*>("orientationLabel")->text().section(": ", 1).toDouble();
-        QVERIFY2(heading > 5.0 && heading < 355.0, "the drag turned the camera");
+        QVERIFY2(turn == 0 || (heading > 5.0 && heading < 355.0), "the drag turned the camera");
         const double difference = std::fmod(arrowDirection() + heading + 540.0, 360.0) - 180.0;
         QVERIFY2(std::abs(difference) < 3.0,
                  qPrintable(QString("arrow %1, heading %2").arg(arrowDirection()).arg(heading)));
@@ -322,22 +341,47 @@ private slots:
         combo->setCurrentIndex(0);
     }
 
+    void warpMovesTheEyeToTheTypedPlace_data()
+    {
+        QTest::addColumn<QStringList>("typed"); // local X, Y, Z
+        QTest::addColumn<QString>("outcome");   // the camera goes "there", is "lifted" above the ground or "stays"
+        QTest::newRow("above the ground") << QStringList{"1234.5", "-2500", "3100.25"} << "there";
+        // Far under the mountain the view was an empty blue.
+        QTest::newRow("under the ground") << QStringList{"1234.5", "-2500", "-4000"} << "lifted";
+        // The panel refuses the place, which sent the camera 1e12 m away all the same.
+        QTest::newRow("no place on the earth") << QStringList{"1e12", "-2500", "100"} << "stays";
+    }
+
     void warpMovesTheEyeToTheTypedPlace()
     {
-        for (const auto& [name, text] : {std::pair{"localXTextBox", "1234.5"}, {"localYTextBox", "-2500"},
-                                         {"localZTextBox", "3100.25"}}) {
-            field(name)->selectAll();
-            QTest::keyClicks(field(name), text);
-            QTest::keyClick(field(name), Qt::Key_Return);
+        QFETCH(QStringList, typed);
+        QFETCH(QString, outcome);
+        toStart();
+        const osg::Vec3d start = eye();
+        for (int i = 0; i < 3; ++i) {
+            QLineEdit* edit = field(qPrintable(QString("local%1TextBox").arg("XYZ"[i])));
+            edit->selectAll();
+            QTest::keyClicks(edit, typed[i]);
+            QTest::keyClick(edit, Qt::Key_Return);
         }
         const osg::Quat direction = camera()->getViewMatrix().getRotate();
         click(panel->findChild<QAbstractButton*>("warpButton"));
-        const osg::Vec3d typed(1234.5, -2500, 3100.25);
-        QTRY_VERIFY((eye() - typed).length() < positionTolerance);
+        const osg::Vec3d target(typed[0].toDouble(), typed[1].toDouble(), typed[2].toDouble());
+        const double lifted = groundHeightAt(target.x(), target.y()) + TerrainCameraManipulator::minimumClearance;
+        const osg::Vec3d expected = outcome == "stays"    ? start
+                                    : outcome == "lifted" ? osg::Vec3d(target.x(), target.y(), lifted)
+                                                          : target;
+        // The message line says why the camera is not where the panel says.
+        const QLabel* message = panel->findChild<QLabel*>("locationStatus");
+        const QString why = outcome == "there" ? "" : outcome;
+        QTRY_VERIFY2((eye() - expected).length() < positionTolerance && message->text().contains(why) &&
+                         message->text().isEmpty() == why.isEmpty(),
+                     qPrintable(message->text()));
         view()->renderFrame();
-        // There, still looking the same way.
-        QVERIFY((eye() - typed).length() < positionTolerance);
+        // There, still looking the same way; the panel keeps the typed place.
+        QVERIFY((eye() - expected).length() < positionTolerance);
         QVERIFY2((camera()->getViewMatrix().getRotate() - direction).length() < 1e-9, "the camera turned");
+        QVERIFY((local() - target).length() < positionTolerance);
     }
 
     void followModeTracksADraggedCamera()
@@ -556,10 +600,14 @@ private:
     }
     void pointer(const QPoint& screen, bool click)
     {
-        QStringList arguments{"mousemove", "--sync", QString::number(screen.x()), QString::number(screen.y())};
-        xdotool(click ? arguments << "click" << "1" : arguments);
+        // A synchronous move to where the pointer already is waits in vain for the move.
+        if (QCursor::pos() != screen)
+            xdotool({"mousemove", "--sync", QString::number(screen.x()), QString::number(screen.y())});
+        if (click)
+            xdotool({"click", "1"});
     }
-    void click(const QWidget* widget) { pointer(screenPos(widget), true); }
+    // Laid out first: a message shown a moment ago may still move the widget.
+    void click(const QWidget* widget) { QCoreApplication::sendPostedEvents(), pointer(screenPos(widget), true); }
     // Screen position of a view pixel, or of the centre of a widget in the Compass panel's dialog.
     QPoint screenPos(const QPoint& viewPixel) const { return view()->viewport()->mapToGlobal(viewPixel); }
     QPoint screenPos(const QWidget* widget) const

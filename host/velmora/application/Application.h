@@ -37,7 +37,9 @@ public:
 
     // The camera's start position (its eye).
     virtual osg::Vec3d getStartPosition();
-    // Moves the camera eye to position, keeping the direction it looks in.
+    // Moves the camera eye to position, keeping the direction it looks in. A
+    // host with terrain may put the eye higher to keep it above the ground:
+    // the camera's view matrix tells where it is once this returns.
     virtual void warpToPosition(const osg::Vec3d& position);
     // Moves the camera back to its start view.
     virtual void warpToStart();

@@ -4,6 +4,8 @@
 #include <GeographicLib/LocalCartesian.hpp>
 
 #include <cmath>
+#include <limits>
+#include <vector>
 
 namespace velmora::terrain {
 
@@ -66,6 +68,26 @@ void TerrainManager::convertGccToTerrainLocal(const gmtl::Vec<double, 3>& gcc, g
 void TerrainManager::convertTerrainLocalToGdc(const gmtl::Vec<double, 3>& local, gmtl::Vec<double, 3>& gdc) const
 {
     frame->enu.Reverse(local[0], local[1], local[2], gdc[1], gdc[0], gdc[2]);
+}
+
+void TerrainManager::convertTerrainLocalDirectionToEnu(const gmtl::Vec<double, 3>& local,
+                                                       const gmtl::Vec<double, 3>& direction,
+                                                       gmtl::Vec<double, 3>& enu) const
+{
+    for (unsigned i = 0; i < 3; ++i) {
+        if (!std::isfinite(local[i]) || !std::isfinite(direction[i])) {
+            const double nan = std::numeric_limits<double>::quiet_NaN();
+            enu.set(nan, nan, nan);
+            return;
+        }
+    }
+    // GeographicLib's rotation takes east, north, up at the point into the terrain frame (row-major);
+    // its transpose takes the terrain frame's components back.
+    std::vector<double> rotation(9);
+    double latitude, longitude, height;
+    frame->enu.Reverse(local[0], local[1], local[2], latitude, longitude, height, rotation);
+    for (unsigned i = 0; i < 3; ++i)
+        enu[i] = rotation[i] * direction[0] + rotation[3 + i] * direction[1] + rotation[6 + i] * direction[2];
 }
 
 } // namespace velmora::terrain

@@ -43,6 +43,16 @@ public:
     // note the order, longitude first.
     void convertTerrainLocalToGdc(const gmtl::Vec<double, 3>& local, gmtl::Vec<double, 3>& gdc) const;
 
+    // in: a terrain-local point and a direction at it (any length) in the
+    // terrain frame; out: the direction's east, north and up components at
+    // that point, whose meridian and ellipsoid normal give north and up
+    // there. At the origin the components are the terrain frame's own;
+    // elsewhere the frame is turned as the earth curves (about 2 degrees
+    // 240 km east or west of the origin at mid latitudes). NaN in all three
+    // for input that is not finite.
+    void convertTerrainLocalDirectionToEnu(const gmtl::Vec<double, 3>& local, const gmtl::Vec<double, 3>& direction,
+                                           gmtl::Vec<double, 3>& enu) const;
+
 protected:
     TerrainManager();
     ~TerrainManager() override;
