@@ -194,6 +194,7 @@ void SceneView::renderScene()
     glDisable(GL_STENCIL_TEST);  // and with the stencil
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     useNoProgram(*state);        // Qt's shader would replace OSG's fixed-function pipeline
+    application.fitDepthRange();
     viewer->renderingTraversals();
     keepLastFrame(pixelMapping().physicalSize());
 

@@ -1,6 +1,11 @@
 #include "ViewerApplication.h"
 
 #include "TerrainCameraManipulator.h"
+#include "terrain/DepthRange.h"
+#include "terrain/EarthEllipsoid.h"
+#include "terrain/TerrainSurface.h"
+
+#include <velmora/terrain/TerrainManager.h>
 
 #include <osg/Light>
 #include <osgUtil/LineSegmentIntersector>
@@ -43,17 +48,25 @@ ViewerApplication::~ViewerApplication()
     getViewer()->setCameraManipulator(nullptr, false);
 }
 
-void ViewerApplication::setTerrain(osg::Node* terrain, const osg::BoundingBox& bounds)
+void ViewerApplication::setTerrain(const Terrain& terrain)
 {
     if (terrainNode.valid())
         getSceneData()->removeChild(terrainNode.get());
-    terrainNode = terrain;
+    if (earthNode.valid())
+        getSceneData()->removeChild(earthNode.get());
+    terrainNode = terrain.node;
+    terrainBounds = terrain.bounds;
+    surface = terrain.surface;
+    earthNode = buildEarthEllipsoid(terrain.originLatitude, terrain.originLongitude, terrain.originHeight);
+    getSceneData()->addChild(earthNode.get());
     getSceneData()->addChild(terrainNode.get());
 
     // The manipulator grabs and keeps above the terrain alone, never overlays.
     manipulator->setNode(terrainNode.get());
+    manipulator->setSurface(surface);
     getViewer()->setCameraManipulator(manipulator.get(), false);
 
+    const osg::BoundingBox& bounds = terrain.bounds;
     const osg::Vec3d centre = bounds.center();
     const osg::Vec3d top(centre.x(), centre.y(), bounds.zMax() + 1000.0);
     osg::ref_ptr<osgUtil::LineSegmentIntersector> down =
@@ -61,9 +74,11 @@ void ViewerApplication::setTerrain(osg::Node* terrain, const osg::BoundingBox& b
     osgUtil::IntersectionVisitor visitor(down.get());
     terrainNode->accept(visitor);
     // The ground at the centre, or mid height where the centre has none.
-    const osg::Vec3d target(centre.x(), centre.y(),
-                            down->containsIntersections() ? down->getFirstIntersection().getWorldIntersectPoint().z()
-                                                          : centre.z());
+    osg::Vec3d target(centre.x(), centre.y(),
+                      down->containsIntersections() ? down->getFirstIntersection().getWorldIntersectPoint().z()
+                                                    : centre.z());
+    if (surface && down->containsIntersections())
+        surface->snap(target);
     const double extent = std::max({double(bounds.xMax()) - bounds.xMin(), double(bounds.yMax()) - bounds.yMin(), 1.0});
     const double distance = startDistancePerExtent * extent;
     const double pitch = osg::DegreesToRadians(startPitch);
@@ -96,6 +111,8 @@ bool ViewerApplication::intersectTerrain(double x, double y, osg::Vec3d& point) 
     for (const auto& hit : hits) {
         if (std::find(hit.nodePath.begin(), hit.nodePath.end(), terrainNode.get()) != hit.nodePath.end()) {
             point = hit.getWorldIntersectPoint();
+            if (surface)
+                point = surface->hitOnSurface(eyePosition(), point);
             return true;
         }
     }
@@ -115,6 +132,28 @@ void ViewerApplication::changeHeight(int steps)
 double ViewerApplication::navigationStep() const
 {
     return std::max(minimumStep, stepPerHeight * manipulator->heightAboveTerrain());
+}
+
+osg::Vec3d ViewerApplication::eyePosition() const
+{
+    return osg::Matrixd::inverse(getViewer()->getCamera()->getViewMatrix()).getTrans();
+}
+
+void ViewerApplication::fitDepthRange()
+{
+    osg::Camera* camera = getViewer()->getCamera();
+    const osg::Vec3d eye = eyePosition();
+    double farthest = 0.0;
+    if (terrainBounds.valid())
+        for (unsigned corner = 0; corner < 8; ++corner)
+            farthest = std::max(farthest, (osg::Vec3d(terrainBounds.corner(corner)) - eye).length());
+    gmtl::Vec<double, 3> lonLatHeight;
+    terrain::TerrainManager::instance()->convertTerrainLocalToGdc(gmtl::Vec<double, 3>(eye.x(), eye.y(), eye.z()),
+                                                                  lonLatHeight);
+    const DepthRange range = depthRangeFor(manipulator->heightAboveTerrain(), lonLatHeight[2], farthest);
+    double fovy = 0.0, aspect = 0.0, zNear = 0.0, zFar = 0.0;
+    if (camera->getProjectionMatrixAsPerspective(fovy, aspect, zNear, zFar))
+        camera->setProjectionMatrixAsPerspective(fovy, aspect, range.zNear, range.zFar);
 }
 
 } // namespace velmora::viewer

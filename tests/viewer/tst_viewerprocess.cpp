@@ -1,3 +1,4 @@
+#include <QFile>
 #include <QImage>
 #include <QImageReader>
 #include <QProcess>
@@ -21,6 +22,11 @@ private slots:
         // The plugins, the window and the scene go down in order, without a crash.
         QTest::newRow("frames, then a clean exit") << QStringList{"--frames", "30", "--size", "480x300"} << true << 0;
         QTest::newRow("missing DEM") << QStringList{"--dem", "/nonexistent/terrain.tif", "--frames", "1"} << true << 2;
+        // The width made a row buffer of 8 GB: std::bad_alloc aborted the viewer (134).
+        QTest::newRow("absurd width") << QStringList{"--dem", vrt("wide", 1000000000, 47.0), "--frames", "1"} << true
+                                      << 2;
+        // Every vertex was NaN: the viewer showed sky and called the DEM loaded.
+        QTest::newRow("beyond the pole") << QStringList{"--dem", vrt("polar", 10, 95.0), "--frames", "1"} << true << 2;
         // Qt would abort with its platform message before the options were read.
         QTest::newRow("unknown option, no display") << QStringList{"--bogus"} << false << 2;
         QTest::newRow("no display") << QStringList{"--frames", "1"} << false << 2;
@@ -58,7 +64,8 @@ private slots:
         const QImage image = QImage(arguments[1]).convertToFormat(QImage::Format_RGB32);
         // The view is at the window's right, above a status bar about 20 pixels high.
         const QRect view(image.width() - 640, image.height() - 420, 640, 400);
-        QVERIFY2(isSky(image.pixel(view.left() + 10, view.top() + 10)), "sky in the top left corner");
+        // Looking down, the top of the view shows the earth beyond the terrain, not sky as if it floated in a void.
+        QVERIFY2(!isSky(image.pixel(view.left() + 10, view.top() + 10)), "the earth in the top left corner");
         // Below the middle of the view: lit, varied terrain.
         QSet<QRgb> colours;
         int sky = 0;
@@ -71,6 +78,20 @@ private slots:
     }
 
 private:
+    // A VRT of side x side pixels of 1e-7 degrees (no data: zeros), its north edge at latitude north.
+    QString vrt(const QString& name, int side, double north)
+    {
+        QFile file(outputDir.filePath(name + ".vrt"));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(QStringLiteral("<VRTDataset rasterXSize=\"%1\" rasterYSize=\"%1\"><SRS>EPSG:4326</SRS>"
+                                      "<GeoTransform>-122, 1e-7, 0, %2, 0, -1e-7</GeoTransform>"
+                                      "<VRTRasterBand dataType=\"Float32\" band=\"1\"/></VRTDataset>")
+                           .arg(side)
+                           .arg(north)
+                           .toUtf8());
+        return file.fileName();
+    }
+
     // Sky blue as the viewer clears to, give or take the picture's compression.
     static bool isSky(QRgb pixel)
     {
