@@ -1,5 +1,8 @@
+#include "DemHeightField.h"
+#include "DepthRange.h"
 #include "DevicePixelMapping.h"
 #include "GridSampling.h"
+#include "RayRefinement.h"
 #include "Terrain.h"
 #include "TestRaster.h"
 #include "ViewerOptions.h"
@@ -192,6 +195,9 @@ private slots:
         // the mean of the ring filled around it, (1314 + 1364) / 2; filled with the
         // lowest height instead, it would be a 400 m pit with walls.
         QTest::newRow("wide nodata hole") << 4326 << small << 1024 << QPoint(4, 0) << QRect(2, 0, 3, 2) << 1339.0;
+        // An infinite height is no height: taken as one, the vertex and every height named near it were infinite.
+        QTest::newRow("infinite hole") << 4326 << small << 1024 << QPoint(0, 0) << QRect(0, 0, 1, 1)
+                                       << (knownHeight(1, 0) + knownHeight(0, 1) + knownHeight(1, 1)) / 3.0;
     }
 
     void demSurface()
@@ -201,7 +207,8 @@ private slots:
         QFETCH(QPoint, pixel);
         QFETCH(QRect, hole);
         QFETCH(double, elevation);
-        QVERIFY(writeGeoTiff(path(), Raster{epsg, size, true, {}, hole}));
+        const float holeValue = QByteArray(QTest::currentDataTag()).startsWith("infinite") ? INFINITY : nodataValue;
+        QVERIFY(writeGeoTiff(path(), Raster{epsg, size, true, {}, hole, holeValue}));
         QString error;
         QFETCH(int, maxVerticesPerSide);
         const auto terrain = loadDemTerrain(path(), error, maxVerticesPerSide);
@@ -230,6 +237,90 @@ private slots:
         // A single pixel makes no triangle.
         QTest::newRow("one pixel") << Raster{4326, QSize(1, 1), true, {}, {}} << "at least 2 x 2";
         QTest::newRow("only nodata") << Raster{4326, small, true, {}, QRect(QPoint(), small)} << "no valid elevation";
+        QTest::newRow("only infinities") << Raster{4326, small, true, {}, QRect(QPoint(), small), -INFINITY}
+                                         << "no valid elevation";
+    }
+
+    // The heights named on a DEM are its own at full resolution, at any
+    // fractional pixel position (pixel centres at whole numbers).
+    void demHeights_data()
+    {
+        QTest::addColumn<QPointF>("pixel");
+        QTest::addColumn<QRect>("hole");
+        QTest::addColumn<double>("elevation"); // NaN: none may be named
+        // Off by half a pixel, every named height was 50 m out along a row.
+        QTest::newRow("on a pixel centre") << QPointF(2, 1) << QRect() << knownHeight(2, 1);
+        QTest::newRow("between four pixels: bilinear, not the nearest")
+            << QPointF(2.25, 1.5) << QRect() << knownHeight(2, 1) + 25.0 + 3.5;
+        // Read in windows of 256 pixels: both sides of a seam must come from the right window.
+        QTest::newRow("across a window seam") << QPointF(255.5, 2) << QRect() << knownHeight(255, 2) + 50.0;
+        QTest::newRow("a nodata neighbour left out") << QPointF(2.5, 1) << QRect(3, 1, 1, 1) << knownHeight(2, 1);
+        // Beyond the outermost pixel centres the DEM says nothing; a clamped read would invent a height there.
+        QTest::newRow("beyond the last pixel centre") << QPointF(299.6, 1) << QRect() << double(NAN);
+    }
+
+    void demHeights()
+    {
+        QFETCH(QPointF, pixel);
+        QFETCH(QRect, hole);
+        QFETCH(double, elevation);
+        QVERIFY(writeGeoTiff(path(), Raster{4326, QSize(300, 4), true, {}, hole}));
+        QString error;
+        const std::shared_ptr<DemHeightField> heights = DemHeightField::open(path(), error);
+        QVERIFY2(heights, qPrintable(error));
+        const std::array<double, 6> t = geoTransform(4326);
+        const double height = heights->heightAt(t[3] + (pixel.y() + 0.5) * t[5], t[0] + (pixel.x() + 0.5) * t[1]);
+        QVERIFY2(std::isnan(elevation) ? std::isnan(height) : std::abs(height - elevation) < metreTolerance,
+                 qPrintable(QString::number(height, 'f', 3)));
+    }
+
+    // Where the line of sight meets the DEM, from a hit on a coarser mesh: the
+    // eye at 1000 m looks down at 45 degrees onto a mesh hit at height 0.
+    void rayRefinement_data()
+    {
+        QTest::addColumn<double>("ground"); // the DEM's level there, metres; NaN: unknown
+        // Returning the mesh's point named a height 50 m off the DEM.
+        QTest::newRow("mesh above the ground: on to it") << -50.0;
+        QTest::newRow("mesh below the ground: back to it") << 50.0;
+        // Where the DEM says nothing no point is named, rather than a NaN one.
+        QTest::newRow("ground unknown") << double(NAN);
+    }
+
+    void rayRefinement()
+    {
+        QFETCH(double, ground);
+        const osg::Vec3d eye(0.0, 0.0, 1000.0);
+        const auto hit = refineRayHit(eye, osg::Vec3d(1000.0, 0.0, 0.0), 1.0,
+                                      [ground](const osg::Vec3d& p) { return p.z() - ground; });
+        QCOMPARE(hit.has_value(), !std::isnan(ground));
+        // On the line of sight (x + z = 1000) and on the ground, to the centimetre.
+        QVERIFY(!hit || (std::abs(hit->z() - ground) < 0.01 && std::abs(hit->x() + hit->z() - 1000.0) < 0.01));
+    }
+
+    // The near and far planes for an eye aboveGround over the terrain and
+    // aboveEllipsoid over WGS84, whose farthest terrain point lies farthest away (metres).
+    void depthRange_data()
+    {
+        QTest::addColumn<double>("aboveGround");
+        QTest::addColumn<double>("aboveEllipsoid");
+        QTest::addColumn<double>("farthest");
+        // A far plane fixed at 1000 km cut off a DEM of a few degrees and hid one of ten.
+        QTest::newRow("20 degree DEM from 20 m") << 20.0 << 1500.0 << 2.5e6;
+        QTest::newRow("high above: the earth's horizon") << 1e5 << 1e5 << 2e5;
+        QTest::newRow("unknown heights: still a range") << double(NAN) << double(NAN) << double(NAN);
+    }
+
+    void depthRange()
+    {
+        QFETCH(double, aboveGround);
+        QFETCH(double, aboveEllipsoid);
+        QFETCH(double, farthest);
+        const DepthRange range = depthRangeFor(aboveGround, aboveEllipsoid, farthest);
+        QVERIFY(std::isfinite(range.zFar) && range.zNear > 0.0 && range.zNear < range.zFar);
+        // The ground under the eye is not clipped; all the terrain and the horizon are within reach.
+        QVERIFY(std::isnan(aboveGround) || range.zNear < aboveGround);
+        const double horizon = std::sqrt(aboveEllipsoid * (2.0 * 6378137.0 + aboveEllipsoid));
+        QVERIFY(std::isnan(farthest) || (range.zFar >= farthest && range.zFar >= horizon));
     }
 
     void demRefusals()
