@@ -36,6 +36,7 @@ struct Raster
     QRect hole;                // pixels written as holeValue, else each has its known height
     float holeValue = -32768.0f; // declared as the band's nodata value unless it is not finite
     bool rough = false;          // odd columns and rows raised, so a mesh of every other pixel misses them
+    double pixelScale = 1.0;     // times the pixel size of geoTransform()
 };
 
 // The nodata value written into holes.
@@ -60,8 +61,11 @@ inline bool writeGeoTiff(const QString& path, const Raster& raster)
     OGRSpatialReference reference;
     reference.SetFromUserInput(raster.crs.isEmpty() ? qPrintable(QStringLiteral("EPSG:%1").arg(raster.epsg))
                                                     : raster.crs.constData());
+    std::array<double, 6> transform = geoTransform(raster.epsg);
+    transform[1] *= raster.pixelScale;
+    transform[5] *= raster.pixelScale;
     if (raster.georeferenced)
-        dataset->SetGeoTransform(geoTransform(raster.epsg).data());
+        dataset->SetGeoTransform(transform.data());
     if (raster.georeferenced && raster.crs != "none")
         dataset->SetSpatialRef(&reference);
     std::vector<float> values;

@@ -1,4 +1,5 @@
-#include <QFile>
+#include "TestVrt.h"
+
 #include <QImage>
 #include <QImageReader>
 #include <QProcess>
@@ -78,18 +79,11 @@ private slots:
     }
 
 private:
-    // A VRT of side x side pixels of 1e-7 degrees (no data: zeros), its north edge at latitude north.
     QString vrt(const QString& name, int side, double north)
     {
-        QFile file(outputDir.filePath(name + ".vrt"));
-        if (file.open(QIODevice::WriteOnly))
-            file.write(QStringLiteral("<VRTDataset rasterXSize=\"%1\" rasterYSize=\"%1\"><SRS>EPSG:4326</SRS>"
-                                      "<GeoTransform>-122, 1e-7, 0, %2, 0, -1e-7</GeoTransform>"
-                                      "<VRTRasterBand dataType=\"Float32\" band=\"1\"/></VRTDataset>")
-                           .arg(side)
-                           .arg(north)
-                           .toUtf8());
-        return file.fileName();
+        const QString path = outputDir.filePath(name + ".vrt");
+        velmora::testing::writeVrt(path, side, north);
+        return path;
     }
 
     // Sky blue as the viewer clears to, give or take the picture's compression.
