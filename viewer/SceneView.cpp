@@ -145,6 +145,9 @@ void SceneView::renderFrame()
     if (!framePending)
         emit frameFinished(frames);
     framePending = false;
+    // Tiles read meanwhile enter the scene in a frame's update: keep drawing until all have.
+    if (application.terrainLoading())
+        requestFrame();
 }
 
 void SceneView::drawBackground(QPainter* painter, const QRectF&)

@@ -8,6 +8,7 @@
 #include <velmora/terrain/TerrainManager.h>
 
 #include <osg/Light>
+#include <osgDB/DatabasePager>
 #include <osgUtil/LineSegmentIntersector>
 
 #include <algorithm>
@@ -26,6 +27,7 @@ constexpr double startPitch = -40.0; // degrees
 constexpr double startDistancePerExtent = 1.4;
 constexpr double minimumStep = 5.0;
 constexpr double stepPerHeight = 0.2;
+constexpr unsigned maximumTiles = 150;
 } // namespace
 
 ViewerApplication::ViewerApplication(int width, int height)
@@ -41,6 +43,9 @@ ViewerApplication::ViewerApplication(int width, int height)
     sun->setAmbient(osg::Vec4(0.35f, 0.35f, 0.35f, 1.0f));
     sun->setDiffuse(osg::Vec4(0.8f, 0.8f, 0.78f, 1.0f));
     sun->setSpecular(osg::Vec4(0.0f, 0.0f, 0.0f, 1.0f));
+    // Bounds the tiles a large DEM keeps in memory: a few megabytes each, drawn and pickable.
+    if (osgDB::DatabasePager* pager = viewer->getDatabasePager())
+        pager->setTargetMaximumNumberOfPageLOD(maximumTiles);
 }
 
 ViewerApplication::~ViewerApplication()
@@ -137,6 +142,12 @@ double ViewerApplication::navigationStep() const
 osg::Vec3d ViewerApplication::eyePosition() const
 {
     return osg::Matrixd::inverse(getViewer()->getCamera()->getViewMatrix()).getTrans();
+}
+
+bool ViewerApplication::terrainLoading() const
+{
+    const osgDB::DatabasePager* pager = getViewer()->getDatabasePager();
+    return pager && pager->getRequestsInProgress();
 }
 
 void ViewerApplication::fitDepthRange()

@@ -57,6 +57,9 @@ public:
     // depthRangeFor): every part of the terrain and the earth's horizon in
     // view, close terrain kept apart in depth. Called before each frame is drawn.
     void fitDepthRange();
+    // Whether terrain tiles are still being read or wait to enter the scene:
+    // each needs a frame to be seen.
+    bool terrainLoading() const;
 
 private:
     // The camera's eye in the world frame.

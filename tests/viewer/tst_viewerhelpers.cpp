@@ -16,6 +16,8 @@
 
 #include <osg/Geode>
 #include <osg/Geometry>
+#include <osg/PagedLOD>
+#include <osgDB/Options>
 #include <osgUtil/IntersectionVisitor>
 #include <osgUtil/LineSegmentIntersector>
 
@@ -68,6 +70,19 @@ double surfaceOffsetAtPixel(osg::Node* node, int epsg, int column, int row, doub
     return intersector->containsIntersections()
                ? intersector->getFirstIntersection().getWorldIntersectPoint().z() - expected[2]
                : std::nan("");
+}
+
+// Loads every paged tile below node through the read callback its PagedLOD names, as OSG's pager would.
+void loadAllTiles(osg::Node* node)
+{
+    auto* paged = dynamic_cast<osg::PagedLOD*>(node);
+    if (paged && paged->getNumChildren() < paged->getNumFileNames()) {
+        const auto* options = static_cast<const osgDB::Options*>(paged->getDatabaseOptions());
+        paged->addChild(options->getReadFileCallback()->readNode(paged->getFileName(1), options).getNode());
+    }
+    if (osg::Group* group = node->asGroup())
+        for (unsigned i = 0; i < group->getNumChildren(); ++i)
+            loadAllTiles(group->getChild(i));
 }
 
 } // namespace
@@ -213,8 +228,10 @@ private slots:
         QFETCH(int, maxVerticesPerSide);
         const auto terrain = loadDemTerrain(path(), error, maxVerticesPerSide);
         QVERIFY2(terrain && !terrain->synthetic, qPrintable(error));
-        const osg::Geometry* geometry = terrain->node->asGeode()->getDrawable(0)->asGeometry();
-        QVERIFY(geometry->getVertexArray()->getNumElements() <= unsigned(maxVerticesPerSide * maxVerticesPerSide));
+        // Unthinned, one mesh of every pixel; thinned, the coarsest tiles of a pyramid are no larger.
+        const osg::Geode* mesh = terrain->node->asGeode();
+        QVERIFY(!mesh || mesh->getDrawable(0)->asGeometry()->getVertexArray()->getNumElements() <=
+                             unsigned(maxVerticesPerSide * maxVerticesPerSide));
         // Unthinned, the origin is the centre pixel at its height; 1e-7 degrees is about a centimetre.
         const osg::ref_ptr<TerrainManager> manager = TerrainManager::instance();
         const auto [latitude, longitude] = pixelLatLon(epsg, 2, 2);
@@ -223,6 +240,31 @@ private slots:
         QVERIFY(size != small || std::abs(manager->getOriginHeight() - knownHeight(2, 2)) < metreTolerance);
         QCOMPARE(terrain->originHeight, manager->getOriginHeight());
         const double offset = surfaceOffsetAtPixel(terrain->node.get(), epsg, pixel.x(), pixel.y(), elevation);
+        QVERIFY2(std::abs(offset) < metreTolerance, qPrintable(QString::number(offset)));
+    }
+
+    // Thinned, a DEM is a tile pyramid: loaded down to its finest tiles (as
+    // the pager does near the eye), the mesh passes through every pixel at its own height.
+    void pyramidReachesEveryPixel_data()
+    {
+        QTest::addColumn<QPoint>("pixel");
+        // Odd pixels of the rough raster stand 40 m and 25 m above their neighbours: off the coarse stride.
+        QTest::newRow("an odd pixel") << QPoint(1, 1);
+        QTest::newRow("the far corner") << QPoint(40, 30);
+        QTest::newRow("inside a tile, off every coarser stride") << QPoint(17, 13);
+    }
+
+    void pyramidReachesEveryPixel()
+    {
+        QFETCH(QPoint, pixel);
+        const Raster raster{32610, QSize(41, 31), true, {}, {}, nodataValue, true};
+        QVERIFY(writeGeoTiff(path(), raster));
+        QString error;
+        const auto terrain = loadDemTerrain(path(), error, 8);
+        QVERIFY2(terrain, qPrintable(error));
+        loadAllTiles(terrain->node.get());
+        const double elevation = heightOf(raster, pixel.x(), pixel.y());
+        const double offset = surfaceOffsetAtPixel(terrain->node.get(), 32610, pixel.x(), pixel.y(), elevation);
         QVERIFY2(std::abs(offset) < metreTolerance, qPrintable(QString::number(offset)));
     }
 

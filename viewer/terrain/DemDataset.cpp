@@ -28,6 +28,8 @@ struct TransformDeleter
     }
 };
 
+constexpr GIntBig gdalBlockCache = 64 << 20; // bytes
+
 QString withDetail(const QString& reason, const QString& detail)
 {
     return detail.isEmpty() ? reason : QStringLiteral("%1 (%2)").arg(reason, detail);
@@ -50,7 +52,12 @@ DemDataset::~DemDataset() = default;
 std::optional<DemDataset> DemDataset::open(const QString& path, QString& error)
 {
     static std::once_flag registered;
-    std::call_once(registered, [] { GDALAllRegister(); });
+    std::call_once(registered, [] {
+        GDALAllRegister();
+        // GDAL would keep up to 5 % of the machine's memory of blocks read; the
+        // viewer reads each block once or twice, so a little is enough.
+        GDALSetCacheMax64(gdalBlockCache);
+    });
 
     const QFileInfo info(path);
     if (!info.exists() || !info.isFile()) {

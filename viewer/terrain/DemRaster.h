@@ -15,12 +15,18 @@ struct DemSamples
     int columns = 0; // samples per row
     int rows = 0;    // number of rows, in the raster's row order
     int stride = 1;  // raster pixels between neighbouring samples
+    int rasterColumns = 0; // the raster's size in pixels
+    int rasterRows = 0;
     // Row-major, columns * rows each: degrees, degrees, metres.
     std::vector<double> latitudes;
     std::vector<double> longitudes;
     std::vector<double> elevations;
     // How many samples were nodata and got filled in.
     int filledSamples = 0;
+
+    // The raster pixel column of sample column i, and the pixel row of sample row j.
+    int pixelColumn(int i) const { return i * stride < rasterColumns ? i * stride : rasterColumns - 1; }
+    int pixelRow(int j) const { return j * stride < rasterRows ? j * stride : rasterRows - 1; }
 };
 
 // Told the fraction of the samples read so far (0..1) from the reading

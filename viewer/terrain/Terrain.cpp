@@ -2,6 +2,7 @@
 
 #include "DemHeightField.h"
 #include "DemRaster.h"
+#include "DemTileReader.h"
 #include "ElevationColorRamp.h"
 #include "SyntheticRelief.h"
 #include "TerrainMesh.h"
@@ -139,8 +140,13 @@ std::optional<Terrain> buildDemMesh(const QString& path, QString& error, const D
     }
 
     const Terrain meshed = makeTerrain(grid);
-    terrain.node = meshed.node;
     terrain.bounds = meshed.bounds;
+    terrain.node = meshed.node;
+    // Thinned, the samples are only the coarsest level: nearer the eye the raster's own pixels are drawn.
+    if (samples->stride > 1) {
+        const auto [lowest, highest] = std::minmax_element(samples->elevations.begin(), samples->elevations.end());
+        terrain.node = DemTileReader::buildPyramid(path, *samples, frame, *lowest, *highest);
+    }
     terrain.description = QStringLiteral("DEM: %1").arg(QFileInfo(path).fileName());
     if (samples->stride > 1)
         terrain.description += QStringLiteral(" (drawn from every %1th pixel)").arg(samples->stride);

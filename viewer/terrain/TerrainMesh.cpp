@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <vector>
 
 namespace velmora::viewer {
 
@@ -69,9 +70,44 @@ osg::ref_ptr<osg::DrawElementsUInt> buildTriangles(const TerrainGrid& grid, floa
     return triangles;
 }
 
+// The grid's border vertex indices, once round.
+std::vector<unsigned> borderLoop(const TerrainGrid& grid)
+{
+    const auto columns = static_cast<unsigned>(grid.columns);
+    const auto rows = static_cast<unsigned>(grid.rows);
+    std::vector<unsigned> loop;
+    for (unsigned c = 0; c + 1 < columns; ++c)
+        loop.push_back(c);
+    for (unsigned r = 0; r + 1 < rows; ++r)
+        loop.push_back(r * columns + columns - 1);
+    for (unsigned c = columns - 1; c > 0; --c)
+        loop.push_back((rows - 1) * columns + c);
+    for (unsigned r = rows - 1; r > 0; --r)
+        loop.push_back(r * columns);
+    return loop;
+}
+
+void appendSkirt(const TerrainGrid& grid, float depth, osg::Vec3Array& vertices, osg::Vec3Array& normals,
+                 osg::Vec4Array& colors, osg::DrawElementsUInt& triangles)
+{
+    const std::vector<unsigned> loop = borderLoop(grid);
+    const auto first = static_cast<unsigned>(vertices.size());
+    for (unsigned index : loop) {
+        vertices.push_back(vertices[index] - osg::Vec3(0.0f, 0.0f, depth));
+        normals.push_back(normals[index]);
+        colors.push_back(colors[index]);
+    }
+    const auto count = static_cast<unsigned>(loop.size());
+    for (unsigned k = 0; k < count; ++k) {
+        const unsigned next = (k + 1) % count;
+        const std::array<unsigned, 6> curtain{loop[k], loop[next], first + next, loop[k], first + next, first + k};
+        triangles.insert(triangles.end(), curtain.begin(), curtain.end());
+    }
+}
+
 } // namespace
 
-osg::ref_ptr<osg::Geode> buildTerrainMesh(const TerrainGrid& grid, const ElevationColorRamp& ramp)
+osg::ref_ptr<osg::Geode> buildTerrainMesh(const TerrainGrid& grid, const ElevationColorRamp& ramp, float skirtDepth)
 {
     const std::size_t count = static_cast<std::size_t>(std::max(grid.columns, 0)) *
                               static_cast<std::size_t>(std::max(grid.rows, 0));
@@ -91,10 +127,14 @@ osg::ref_ptr<osg::Geode> buildTerrainMesh(const TerrainGrid& grid, const Elevati
     geometry->setName("terrain");
     geometry->setUseDisplayList(false);
     geometry->setUseVertexBufferObjects(true);
+    osg::ref_ptr<osg::Vec3Array> normals = computeNormals(grid, orientation);
+    osg::ref_ptr<osg::DrawElementsUInt> triangles = buildTriangles(grid, orientation);
+    if (skirtDepth > 0.0f)
+        appendSkirt(grid, skirtDepth, *vertices, *normals, *colors, *triangles);
     geometry->setVertexArray(vertices);
-    geometry->setNormalArray(computeNormals(grid, orientation), osg::Array::BIND_PER_VERTEX);
+    geometry->setNormalArray(normals, osg::Array::BIND_PER_VERTEX);
     geometry->setColorArray(colors, osg::Array::BIND_PER_VERTEX);
-    geometry->addPrimitiveSet(buildTriangles(grid, orientation));
+    geometry->addPrimitiveSet(triangles);
 
     // Lit, with the vertex colours driving ambient and diffuse so the
     // hypsometric tints survive the viewer's light.

@@ -30,8 +30,12 @@ struct TerrainGrid
 // line-segment picking stays fast on a million vertices.
 //
 // Triangles are wound counter-clockwise seen from above whichever way the
-// grid's rows run (north-up rasters run southwards). Returns nullptr for a
-// grid smaller than 2 x 2 or whose arrays do not match its size.
-osg::ref_ptr<osg::Geode> buildTerrainMesh(const TerrainGrid& grid, const ElevationColorRamp& ramp);
+// grid's rows run (north-up rasters run southwards). A skirtDepth above 0
+// (metres) hangs a curtain that deep below the grid's edges, so the gap to
+// a neighbouring tile drawn at another level of detail shows no sky.
+// Returns nullptr for a grid smaller than 2 x 2 or whose arrays do not
+// match its size.
+osg::ref_ptr<osg::Geode> buildTerrainMesh(const TerrainGrid& grid, const ElevationColorRamp& ramp,
+                                          float skirtDepth = 0.0f);
 
 } // namespace velmora::viewer
