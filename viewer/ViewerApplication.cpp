@@ -44,8 +44,11 @@ ViewerApplication::ViewerApplication(int width, int height)
     sun->setDiffuse(osg::Vec4(0.8f, 0.8f, 0.78f, 1.0f));
     sun->setSpecular(osg::Vec4(0.0f, 0.0f, 0.0f, 1.0f));
     // Bounds the tiles a large DEM keeps in memory: a few megabytes each, drawn and pickable.
-    if (osgDB::DatabasePager* pager = viewer->getDatabasePager())
+    // Tiles are read below the frames' priority, so flying stays smooth while they load.
+    if (osgDB::DatabasePager* pager = viewer->getDatabasePager()) {
         pager->setTargetMaximumNumberOfPageLOD(maximumTiles);
+        pager->setSchedulePriority(OpenThreads::Thread::THREAD_PRIORITY_LOW);
+    }
 }
 
 ViewerApplication::~ViewerApplication()
@@ -65,6 +68,13 @@ void ViewerApplication::setTerrain(const Terrain& terrain)
     earthNode = buildEarthEllipsoid(terrain.originLatitude, terrain.originLongitude, terrain.originHeight);
     getSceneData()->addChild(earthNode.get());
     getSceneData()->addChild(terrainNode.get());
+    // Tiles still on their way belong to the old terrain; the new one's own
+    // pyramid must be known to the pager, or the tiles it pages in below its
+    // coarsest level would never be dropped again.
+    if (osgDB::DatabasePager* pager = getViewer()->getDatabasePager()) {
+        pager->clear();
+        pager->registerPagedLODs(terrainNode.get(), getViewer()->getFrameStamp()->getFrameNumber());
+    }
 
     // The manipulator grabs and keeps above the terrain alone, never overlays.
     manipulator->setNode(terrainNode.get());

@@ -380,11 +380,13 @@ private slots:
     {
         QTest::addColumn<double>("closeUp"); // metres from the eye to the ground looked at; 0: the start view
         QTest::addColumn<QPoint>("pixel");
+        QTest::addColumn<int>("scan"); // pixels down from pixel, every one picked until the terrain ends
         // Picks on the mesh were up to 40 m off the DEM between its vertices.
-        QTest::newRow("start view, west") << 0.0 << QPoint(350, 430);
-        QTest::newRow("start view, centre") << 0.0 << QPoint(600, 405);
-        QTest::newRow("close up, centre") << 3000.0 << QPoint(600, 400);
-        QTest::newRow("close up, off centre") << 3000.0 << QPoint(420, 520);
+        QTest::newRow("start view, west") << 0.0 << QPoint(350, 430) << 0;
+        // A curtain hung below the DEM's own edge was picked as ground kilometres below it.
+        QTest::newRow("start view, down past the near edge") << 0.0 << QPoint(600, 405) << 150;
+        QTest::newRow("close up, centre") << 3000.0 << QPoint(600, 400) << 0;
+        QTest::newRow("close up, off centre") << 3000.0 << QPoint(420, 520) << 0;
     }
 
     void largeDemPicksAreItsOwnHeights()
@@ -405,13 +407,19 @@ private slots:
             app()->warpToPosition(start + (picked - start) * (1.0 - closeUp / (picked - start).length()));
             view()->renderFrame();
         }
+        QFETCH(int, scan);
         QVERIFY(pick(pixel, picked));
-        gmtl::Vec<double, 3> lonLatHeight;
-        velmora::terrain::TerrainManager::instance()->convertTerrainLocalToGdc(
-            gmtl::Vec<double, 3>(picked.x(), picked.y(), picked.z()), lonLatHeight);
-        const double expected = bilinearHeight(raster, lonLatHeight[1], lonLatHeight[0]);
-        QVERIFY2(std::abs(lonLatHeight[2] - expected) < 0.05,
-                 qPrintable(QString("%1 m, the DEM %2 m").arg(lonLatHeight[2], 0, 'f', 3).arg(expected, 0, 'f', 3)));
+        for (int down = 0; down <= scan && pick(pixel + QPoint(0, down), picked); ++down) {
+            gmtl::Vec<double, 3> lonLatHeight;
+            velmora::terrain::TerrainManager::instance()->convertTerrainLocalToGdc(
+                gmtl::Vec<double, 3>(picked.x(), picked.y(), picked.z()), lonLatHeight);
+            const double expected = bilinearHeight(raster, lonLatHeight[1], lonLatHeight[0]);
+            QVERIFY2(std::abs(lonLatHeight[2] - expected) < 0.05,
+                     qPrintable(QString("%1 m, the DEM %2 m, %3 pixels down")
+                                    .arg(lonLatHeight[2], 0, 'f', 3)
+                                    .arg(expected, 0, 'f', 3)
+                                    .arg(down)));
+        }
     }
 
     // The far edge of a DEM ten degrees on a side, 1800 km from the start view, is drawn:

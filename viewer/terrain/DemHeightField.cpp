@@ -16,8 +16,9 @@ namespace velmora::viewer {
 namespace {
 constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 // How far beyond the outermost pixel centres a query may fall and still be
-// answered from them: rounding in the projection round trip, not more.
-constexpr double edgeSlack = 1e-6; // pixels
+// answered from them: the mesh's edge, in floats, and the projection round
+// trip put a point there by millimetres, not more.
+constexpr double edgeSlack = 1e-3; // pixels
 } // namespace
 
 std::shared_ptr<DemHeightField> DemHeightField::open(const QString& path, QString& error)

@@ -31,7 +31,7 @@ public:
 
     // Metres, at latitude and longitude in degrees (WGS84). Nodata pixels
     // among the four are left out and the others weighted anew. NaN outside
-    // the outermost pixel centres (more than a millionth of a pixel beyond),
+    // the outermost pixel centres (more than a thousandth of a pixel beyond),
     // where all four pixels are nodata, or when the file cannot be read.
     double heightAt(double latitude, double longitude) const;
     // The ground size of one pixel near the raster's centre, metres (> 0).

@@ -56,6 +56,17 @@ std::vector<int> halves(int first, int last, int stride)
     return middle < last && middle > first ? std::vector<int>{first, middle, last} : std::vector<int>{first, last};
 }
 
+// Skirts on the edges a window shares with other tiles, none on the raster's own edges.
+Skirts innerEdges(const DemTileReader::Window& window, int rasterColumns, int rasterRows)
+{
+    Skirts skirts;
+    skirts.firstRow = window.top > 0;
+    skirts.lastRow = window.bottom < rasterRows - 1;
+    skirts.firstColumn = window.left > 0;
+    skirts.lastColumn = window.right < rasterColumns - 1;
+    return skirts;
+}
+
 } // namespace
 
 DemTileReader::DemTileReader(const QString& path, const GeographicLib::LocalCartesian& frame, double lowest,
@@ -91,7 +102,8 @@ osg::ref_ptr<osg::Node> DemTileReader::buildPyramid(const QString& path, const D
             const Window window{samples.pixelColumn(left), samples.pixelRow(top), samples.pixelColumn(right),
                                 samples.pixelRow(bottom), samples.stride};
             osg::ref_ptr<osg::Node> mesh = reader->tileMesh(latitudes, longitudes, std::move(elevations),
-                                                            right - left + 1, bottom - top + 1);
+                                                            right - left + 1, bottom - top + 1,
+                                                            innerEdges(window, samples.rasterColumns, samples.rasterRows));
             if (mesh)
                 root->addChild(pagedTile(window, mesh.get(), options.get()));
         }
@@ -165,15 +177,16 @@ osg::ref_ptr<osg::Node> DemTileReader::readTile(const Window& window)
         longitudes.insert(longitudes.end(), xRow.begin(), xRow.end());
         latitudes.insert(latitudes.end(), yRow.begin(), yRow.end());
     }
+    const Skirts skirts = innerEdges(window, dem->width(), dem->height());
     giveBack(std::move(dem));
     if (!read)
         return nullptr;
-    return tileMesh(latitudes, longitudes, std::move(elevations), int(xs.size()), int(ys.size()));
+    return tileMesh(latitudes, longitudes, std::move(elevations), int(xs.size()), int(ys.size()), skirts);
 }
 
 osg::ref_ptr<osg::Node> DemTileReader::tileMesh(const std::vector<double>& latitudes,
                                                 const std::vector<double>& longitudes, std::vector<double> elevations,
-                                                int columns, int rows) const
+                                                int columns, int rows, Skirts skirts) const
 {
     // A tile of nodata alone has nothing to show; the terrain around it stays.
     if (fillNodata(elevations, columns, rows) < 0)
@@ -192,11 +205,11 @@ osg::ref_ptr<osg::Node> DemTileReader::tileMesh(const std::vector<double>& latit
     for (const osg::Vec3d& p : positions)
         grid.positions.emplace_back(p - centre);
     const auto [lowest, highest] = std::minmax_element(elevations.begin(), elevations.end());
-    grid.elevations = std::move(elevations);
     // Deep enough to close the gap to a coarser neighbour, which cannot stray beyond the tile's own relief.
-    const float skirt = float(*highest - *lowest) + 10.0f;
+    skirts.depth = float(*highest - *lowest) + 10.0f;
+    grid.elevations = std::move(elevations);
     osg::ref_ptr<osg::MatrixTransform> placed = new osg::MatrixTransform(osg::Matrixd::translate(centre));
-    placed->addChild(buildTerrainMesh(grid, ramp, skirt));
+    placed->addChild(buildTerrainMesh(grid, ramp, skirts));
     return placed;
 }
 

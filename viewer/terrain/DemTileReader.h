@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ElevationColorRamp.h"
+#include "TerrainMesh.h"
 
 #include <QString>
 
@@ -34,7 +35,7 @@ public:
     // Cells along a tile's side.
     static constexpr int tileCells = 128;
     // A tile is replaced by its quarters once the eye is nearer than this many times its radius.
-    static constexpr float refineDistancePerRadius = 6.0f;
+    static constexpr float refineDistancePerRadius = 4.0f;
 
     // The pyramid's root for the DEM at path, whose samples (thinned, with
     // nodata filled) were read by readDemSamples; heights are coloured over
@@ -61,7 +62,7 @@ private:
 
     // A tile's mesh, placed by a transform to its centre so floats keep millimetres far from the origin.
     osg::ref_ptr<osg::Node> tileMesh(const std::vector<double>& latitudes, const std::vector<double>& longitudes,
-                                     std::vector<double> elevations, int columns, int rows) const;
+                                     std::vector<double> elevations, int columns, int rows, Skirts skirts) const;
     osg::ref_ptr<osg::Node> readTile(const Window& window);
     // mesh alone at full resolution; else a PagedLOD over mesh whose finer
     // child, loaded through options, is window's quarters.

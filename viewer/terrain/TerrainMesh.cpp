@@ -70,44 +70,48 @@ osg::ref_ptr<osg::DrawElementsUInt> buildTriangles(const TerrainGrid& grid, floa
     return triangles;
 }
 
-// The grid's border vertex indices, once round.
-std::vector<unsigned> borderLoop(const TerrainGrid& grid)
-{
-    const auto columns = static_cast<unsigned>(grid.columns);
-    const auto rows = static_cast<unsigned>(grid.rows);
-    std::vector<unsigned> loop;
-    for (unsigned c = 0; c + 1 < columns; ++c)
-        loop.push_back(c);
-    for (unsigned r = 0; r + 1 < rows; ++r)
-        loop.push_back(r * columns + columns - 1);
-    for (unsigned c = columns - 1; c > 0; --c)
-        loop.push_back((rows - 1) * columns + c);
-    for (unsigned r = rows - 1; r > 0; --r)
-        loop.push_back(r * columns);
-    return loop;
-}
-
-void appendSkirt(const TerrainGrid& grid, float depth, osg::Vec3Array& vertices, osg::Vec3Array& normals,
+// Hangs a curtain of depth metres below the vertices along one edge, in order.
+void appendSkirt(const std::vector<unsigned>& edge, float depth, osg::Vec3Array& vertices, osg::Vec3Array& normals,
                  osg::Vec4Array& colors, osg::DrawElementsUInt& triangles)
 {
-    const std::vector<unsigned> loop = borderLoop(grid);
     const auto first = static_cast<unsigned>(vertices.size());
-    for (unsigned index : loop) {
+    for (unsigned index : edge) {
         vertices.push_back(vertices[index] - osg::Vec3(0.0f, 0.0f, depth));
         normals.push_back(normals[index]);
         colors.push_back(colors[index]);
     }
-    const auto count = static_cast<unsigned>(loop.size());
-    for (unsigned k = 0; k < count; ++k) {
-        const unsigned next = (k + 1) % count;
-        const std::array<unsigned, 6> curtain{loop[k], loop[next], first + next, loop[k], first + next, first + k};
+    for (unsigned k = 0; k + 1 < edge.size(); ++k) {
+        const std::array<unsigned, 6> curtain{edge[k], edge[k + 1], first + k + 1, edge[k], first + k + 1, first + k};
         triangles.insert(triangles.end(), curtain.begin(), curtain.end());
     }
 }
 
+void appendSkirts(const TerrainGrid& grid, const Skirts& skirts, osg::Vec3Array& vertices, osg::Vec3Array& normals,
+                  osg::Vec4Array& colors, osg::DrawElementsUInt& triangles)
+{
+    const auto columns = static_cast<unsigned>(grid.columns);
+    const auto rows = static_cast<unsigned>(grid.rows);
+    const auto edge = [](unsigned start, unsigned step, unsigned count) {
+        std::vector<unsigned> indices(count);
+        for (unsigned k = 0; k < count; ++k)
+            indices[k] = start + k * step;
+        return indices;
+    };
+    if (skirts.depth <= 0.0f)
+        return;
+    if (skirts.firstRow)
+        appendSkirt(edge(0, 1, columns), skirts.depth, vertices, normals, colors, triangles);
+    if (skirts.lastRow)
+        appendSkirt(edge((rows - 1) * columns, 1, columns), skirts.depth, vertices, normals, colors, triangles);
+    if (skirts.firstColumn)
+        appendSkirt(edge(0, columns, rows), skirts.depth, vertices, normals, colors, triangles);
+    if (skirts.lastColumn)
+        appendSkirt(edge(columns - 1, columns, rows), skirts.depth, vertices, normals, colors, triangles);
+}
+
 } // namespace
 
-osg::ref_ptr<osg::Geode> buildTerrainMesh(const TerrainGrid& grid, const ElevationColorRamp& ramp, float skirtDepth)
+osg::ref_ptr<osg::Geode> buildTerrainMesh(const TerrainGrid& grid, const ElevationColorRamp& ramp, const Skirts& skirts)
 {
     const std::size_t count = static_cast<std::size_t>(std::max(grid.columns, 0)) *
                               static_cast<std::size_t>(std::max(grid.rows, 0));
@@ -129,8 +133,7 @@ osg::ref_ptr<osg::Geode> buildTerrainMesh(const TerrainGrid& grid, const Elevati
     geometry->setUseVertexBufferObjects(true);
     osg::ref_ptr<osg::Vec3Array> normals = computeNormals(grid, orientation);
     osg::ref_ptr<osg::DrawElementsUInt> triangles = buildTriangles(grid, orientation);
-    if (skirtDepth > 0.0f)
-        appendSkirt(grid, skirtDepth, *vertices, *normals, *colors, *triangles);
+    appendSkirts(grid, skirts, *vertices, *normals, *colors, *triangles);
     geometry->setVertexArray(vertices);
     geometry->setNormalArray(normals, osg::Array::BIND_PER_VERTEX);
     geometry->setColorArray(colors, osg::Array::BIND_PER_VERTEX);

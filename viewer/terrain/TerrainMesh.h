@@ -29,13 +29,22 @@ struct TerrainGrid
 // follows the vertex colours, stored in VBOs, and with a KdTree so that
 // line-segment picking stays fast on a million vertices.
 //
+// Curtains hung below some edges of a tile, so the gap to a neighbouring
+// tile drawn at another level of detail shows no sky. None on an edge of the
+// whole terrain: there a curtain would be ground that is not there.
+struct Skirts
+{
+    float depth = 0.0f; // metres; 0: none
+    bool firstRow = false;
+    bool lastRow = false;
+    bool firstColumn = false;
+    bool lastColumn = false;
+};
+
 // Triangles are wound counter-clockwise seen from above whichever way the
-// grid's rows run (north-up rasters run southwards). A skirtDepth above 0
-// (metres) hangs a curtain that deep below the grid's edges, so the gap to
-// a neighbouring tile drawn at another level of detail shows no sky.
-// Returns nullptr for a grid smaller than 2 x 2 or whose arrays do not
-// match its size.
+// grid's rows run (north-up rasters run southwards). Returns nullptr for a
+// grid smaller than 2 x 2 or whose arrays do not match its size.
 osg::ref_ptr<osg::Geode> buildTerrainMesh(const TerrainGrid& grid, const ElevationColorRamp& ramp,
-                                          float skirtDepth = 0.0f);
+                                          const Skirts& skirts = {});
 
 } // namespace velmora::viewer
