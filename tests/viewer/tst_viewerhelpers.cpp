@@ -1,4 +1,5 @@
 #include "DemHeightField.h"
+#include "DemRaster.h"
 #include "DepthRange.h"
 #include "DevicePixelMapping.h"
 #include "GridSampling.h"
@@ -21,6 +22,7 @@
 #include <osgUtil/IntersectionVisitor>
 #include <osgUtil/LineSegmentIntersector>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace velmora::viewer;
@@ -281,6 +283,32 @@ private slots:
         QTest::newRow("only nodata") << Raster{4326, small, true, {}, QRect(QPoint(), small)} << "no valid elevation";
         QTest::newRow("only infinities") << Raster{4326, small, true, {}, QRect(QPoint(), small), -INFINITY}
                                          << "no valid elevation";
+    }
+
+    // The fraction read reaches the progress bar, and Cancel stops the read.
+    void demProgress_data()
+    {
+        QTest::addColumn<int>("cancelAfter"); // calls answered true before the first false; -1: never false
+        QTest::newRow("read to the end") << -1;
+        QTest::newRow("cancelled at once") << 0;
+        QTest::newRow("cancelled half way") << 5;
+    }
+
+    void demProgress()
+    {
+        QFETCH(int, cancelAfter);
+        QVERIFY(writeGeoTiff(path(), Raster{4326, QSize(12, 10), true, {}, {}}));
+        std::vector<double> fractions;
+        QString error;
+        const auto samples = readDemSamples(path(), 1024, error, [&](double fraction) {
+            fractions.push_back(fraction);
+            return cancelAfter < 0 || int(fractions.size()) <= cancelAfter;
+        });
+        // A cancelled read stops at the next row and returns nothing; a whole one reports every row up to 1.
+        QCOMPARE(samples.has_value(), cancelAfter < 0);
+        QCOMPARE(int(fractions.size()), cancelAfter < 0 ? 10 : cancelAfter + 1);
+        QVERIFY(std::is_sorted(fractions.begin(), fractions.end()) && fractions.back() <= 1.0);
+        QVERIFY(cancelAfter >= 0 || fractions.back() == 1.0);
     }
 
     // The heights named on a DEM are its own at full resolution, at any

@@ -148,8 +148,10 @@ std::optional<Terrain> buildDemMesh(const QString& path, QString& error, const D
         terrain.node = DemTileReader::buildPyramid(path, *samples, frame, *lowest, *highest);
     }
     terrain.description = QStringLiteral("DEM: %1").arg(QFileInfo(path).fileName());
+    // Far away a large DEM is drawn thinned; saying its size tells the user near views show every pixel.
     if (samples->stride > 1)
-        terrain.description += QStringLiteral(" (drawn from every %1th pixel)").arg(samples->stride);
+        terrain.description +=
+            QStringLiteral(" (%1 x %2 pixels, full detail near the eye)").arg(samples->rasterColumns).arg(samples->rasterRows);
     terrain.surface = std::make_shared<const TerrainSurface>(std::move(heights));
     return terrain;
 }
