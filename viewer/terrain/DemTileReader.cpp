@@ -71,7 +71,7 @@ Skirts innerEdges(const DemTileReader::Window& window, int rasterColumns, int ra
 
 DemTileReader::DemTileReader(const QString& path, const GeographicLib::LocalCartesian& frame, double lowest,
                              double highest)
-    : path(path), frame(frame), ramp(lowest, highest)
+    : path(path), frame(frame), ramp(lowest, highest), state(makeTerrainState())
 {
 }
 
@@ -209,7 +209,7 @@ osg::ref_ptr<osg::Node> DemTileReader::tileMesh(const std::vector<double>& latit
     skirts.depth = float(*highest - *lowest) + 10.0f;
     grid.elevations = std::move(elevations);
     osg::ref_ptr<osg::MatrixTransform> placed = new osg::MatrixTransform(osg::Matrixd::translate(centre));
-    placed->addChild(buildTerrainMesh(grid, ramp, skirts));
+    placed->addChild(buildTerrainMesh(grid, ramp, skirts, state.get()));
     return placed;
 }
 

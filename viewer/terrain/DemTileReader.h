@@ -8,6 +8,7 @@
 #include <GeographicLib/LocalCartesian.hpp>
 
 #include <osg/Node>
+#include <osg/StateSet>
 #include <osg/ref_ptr>
 #include <osgDB/Callbacks>
 
@@ -35,7 +36,7 @@ public:
     // Cells along a tile's side.
     static constexpr int tileCells = 128;
     // A tile is replaced by its quarters once the eye is nearer than this many times its radius.
-    static constexpr float refineDistancePerRadius = 4.0f;
+    static constexpr float refineDistancePerRadius = 3.0f;
 
     // The pyramid's root for the DEM at path, whose samples (thinned, with
     // nodata filled) were read by readDemSamples; heights are coloured over
@@ -73,6 +74,7 @@ private:
     QString path;
     GeographicLib::LocalCartesian frame;
     ElevationColorRamp ramp;
+    osg::ref_ptr<osg::StateSet> state;
     std::mutex pool;
     std::vector<std::unique_ptr<DemDataset>> idle;
 };

@@ -111,7 +111,22 @@ void appendSkirts(const TerrainGrid& grid, const Skirts& skirts, osg::Vec3Array&
 
 } // namespace
 
-osg::ref_ptr<osg::Geode> buildTerrainMesh(const TerrainGrid& grid, const ElevationColorRamp& ramp, const Skirts& skirts)
+osg::ref_ptr<osg::StateSet> makeTerrainState()
+{
+    // Lit, with the vertex colours driving ambient and diffuse so the
+    // hypsometric tints survive the viewer's light.
+    osg::ref_ptr<osg::StateSet> state = new osg::StateSet;
+    osg::ref_ptr<osg::Material> material = new osg::Material;
+    material->setColorMode(osg::Material::AMBIENT_AND_DIFFUSE);
+    material->setSpecular(osg::Material::FRONT_AND_BACK, osg::Vec4(0.0f, 0.0f, 0.0f, 1.0f));
+    state->setAttributeAndModes(material, osg::StateAttribute::ON);
+    state->setMode(GL_LIGHTING, osg::StateAttribute::ON);
+    state->setMode(GL_CULL_FACE, osg::StateAttribute::OFF);
+    return state;
+}
+
+osg::ref_ptr<osg::Geode> buildTerrainMesh(const TerrainGrid& grid, const ElevationColorRamp& ramp, const Skirts& skirts,
+                                          osg::StateSet* state)
 {
     const std::size_t count = static_cast<std::size_t>(std::max(grid.columns, 0)) *
                               static_cast<std::size_t>(std::max(grid.rows, 0));
@@ -139,15 +154,7 @@ osg::ref_ptr<osg::Geode> buildTerrainMesh(const TerrainGrid& grid, const Elevati
     geometry->setColorArray(colors, osg::Array::BIND_PER_VERTEX);
     geometry->addPrimitiveSet(triangles);
 
-    // Lit, with the vertex colours driving ambient and diffuse so the
-    // hypsometric tints survive the viewer's light.
-    osg::StateSet* state = geometry->getOrCreateStateSet();
-    osg::ref_ptr<osg::Material> material = new osg::Material;
-    material->setColorMode(osg::Material::AMBIENT_AND_DIFFUSE);
-    material->setSpecular(osg::Material::FRONT_AND_BACK, osg::Vec4(0.0f, 0.0f, 0.0f, 1.0f));
-    state->setAttributeAndModes(material, osg::StateAttribute::ON);
-    state->setMode(GL_LIGHTING, osg::StateAttribute::ON);
-    state->setMode(GL_CULL_FACE, osg::StateAttribute::OFF);
+    geometry->setStateSet(state ? state : makeTerrainState().get());
 
     osg::ref_ptr<osg::Geode> geode = new osg::Geode;
     geode->setName("terrain");

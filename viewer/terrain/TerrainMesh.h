@@ -7,6 +7,7 @@
 
 namespace osg {
 class Geode;
+class StateSet;
 }
 
 namespace velmora::viewer {
@@ -41,10 +42,15 @@ struct Skirts
     bool lastColumn = false;
 };
 
+// The render state of terrain meshes: lit, coloured by vertex, both sides drawn.
+osg::ref_ptr<osg::StateSet> makeTerrainState();
+
 // Triangles are wound counter-clockwise seen from above whichever way the
-// grid's rows run (north-up rasters run southwards). Returns nullptr for a
+// grid's rows run (north-up rasters run southwards). state: shared by the
+// tiles of one terrain, so drawing them changes no state between tiles;
+// null gives the mesh a makeTerrainState() of its own. Returns nullptr for a
 // grid smaller than 2 x 2 or whose arrays do not match its size.
 osg::ref_ptr<osg::Geode> buildTerrainMesh(const TerrainGrid& grid, const ElevationColorRamp& ramp,
-                                          const Skirts& skirts = {});
+                                          const Skirts& skirts = {}, osg::StateSet* state = nullptr);
 
 } // namespace velmora::viewer
