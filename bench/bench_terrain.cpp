@@ -8,9 +8,10 @@
 //     of a close-up (3 km from the ground at the view's centre), against the
 //     DEM's bilinear value at the picked latitude and longitude, read
 //     through GDAL here (max and 99th percentile; misses are not counted);
-//   - frame times while flying north 200 m a frame for flightSeconds.
+//   - frame times while flying 200 m a frame for flightFrames frames (600
+//     unless given), 50 frames north and 50 back, so each run draws the same.
 //
-//     xvfb-run -a -s "-screen 0 1600x1000x24" bench_terrain DEM [flightSeconds]
+//     xvfb-run -a -s "-screen 0 1600x1000x24" bench_terrain DEM [flightFrames]
 //
 // The DEM must be in WGS84 degrees (as make_test_dem writes them).
 
@@ -128,12 +129,12 @@ int main(int argc, char** argv)
 {
     QApplication qtApp(argc, argv);
     if (argc < 2) {
-        std::fputs("usage: bench_terrain DEM [flightSeconds]\n", stderr);
+        std::fputs("usage: bench_terrain DEM [flightFrames]\n", stderr);
         return 2;
     }
     GDALAllRegister();
     const Reference reference(argv[1]);
-    const int flightSeconds = argc > 2 ? std::atoi(argv[2]) : 60;
+    const int flightFrames = std::max(argc > 2 ? std::atoi(argv[2]) : 600, 1);
     velmora::viewer::ViewerOptions options;
     options.demPath = QString::fromLocal8Bit(argv[1]);
     options.pluginDir = QStringLiteral("/nonexistent");
@@ -166,13 +167,12 @@ int main(int argc, char** argv)
     s.renderUntilLoaded(120000);
     reportPicks("close up", s, reference);
 
+    // Back and forth along 10 km, so every run draws the same ground however fast it draws.
     std::vector<double> frameTimes;
-    QElapsedTimer flight;
-    flight.start();
-    while (flight.elapsed() < flightSeconds * 1000) {
+    for (int k = 0; k < flightFrames; ++k) {
         QElapsedTimer frame;
         frame.start();
-        s.app()->moveLevel(200.0, 0.0);
+        s.app()->moveLevel((k / 50) % 2 == 0 ? 200.0 : -200.0, 0.0);
         QApplication::processEvents();
         s.view()->renderFrame();
         frameTimes.push_back(double(frame.nsecsElapsed()) / 1e6);
@@ -181,8 +181,8 @@ int main(int argc, char** argv)
     double sum = 0.0;
     for (double t : frameTimes)
         sum += t;
-    std::printf("flight: %zu frames in %d s, mean %.1f ms, median %.1f ms, p95 %.1f ms; %.1f MiB after\n",
-                frameTimes.size(), flightSeconds, sum / double(frameTimes.size()), frameTimes[frameTimes.size() / 2],
+    std::printf("flight: %zu frames, mean %.1f ms, median %.1f ms, p95 %.1f ms; %.1f MiB after\n",
+                frameTimes.size(), sum / double(frameTimes.size()), frameTimes[frameTimes.size() / 2],
                 frameTimes[std::size_t(0.95 * double(frameTimes.size() - 1))], residentMiB());
     session.shutDown();
     return 0;
