@@ -17,6 +17,7 @@
 
 #include <osg/Geode>
 #include <osg/Geometry>
+#include <osg/MatrixTransform>
 #include <osg/PagedLOD>
 #include <osgDB/Options>
 #include <osgUtil/IntersectionVisitor>
@@ -24,6 +25,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 using namespace velmora::viewer;
 using namespace velmora::testing;
@@ -85,6 +87,27 @@ void loadAllTiles(osg::Node* node)
     if (osg::Group* group = node->asGroup())
         for (unsigned i = 0; i < group->getNumChildren(); ++i)
             loadAllTiles(group->getChild(i));
+}
+
+// Calls visit with the world position and normal of each vertex of the finest tiles below node.
+template <typename Visit>
+void forEachFinestVertex(osg::Node* node, Visit visit, const osg::Matrixd& toWorld = osg::Matrixd())
+{
+    const bool coarser = dynamic_cast<osg::PagedLOD*>(node) != nullptr;
+    osg::Matrixd matrix = toWorld;
+    if (const osg::MatrixTransform* placed = dynamic_cast<osg::MatrixTransform*>(node))
+        matrix = placed->getMatrix() * toWorld;
+    if (const osg::Geode* geode = node->asGeode()) {
+        const osg::Geometry* geometry = geode->getDrawable(0)->asGeometry();
+        const auto* vertices = static_cast<const osg::Vec3Array*>(geometry->getVertexArray());
+        const auto* normals = static_cast<const osg::Vec3Array*>(geometry->getNormalArray());
+        for (std::size_t k = 0; k < vertices->size(); ++k)
+            visit(osg::Vec3d((*vertices)[k]) * matrix, (*normals)[k]);
+    }
+    if (osg::Group* group = node->asGroup())
+        // A PagedLOD's first child is its coarse mesh: only what it pages in is finer.
+        for (unsigned i = coarser ? 1 : 0; i < group->getNumChildren(); ++i)
+            forEachFinestVertex(group->getChild(i), visit, matrix);
 }
 
 } // namespace
@@ -268,6 +291,29 @@ private slots:
         const double elevation = heightOf(raster, pixel.x(), pixel.y());
         const double offset = surfaceOffsetAtPixel(terrain->node.get(), 32610, pixel.x(), pixel.y(), elevation);
         QVERIFY2(std::abs(offset) < metreTolerance, qPrintable(QString::number(offset)));
+    }
+
+    // Full-resolution tiles side by side give their shared edge one normal:
+    // from their own samples alone, each edge showed as a line of light or shade.
+    void neighbouringTilesShadeAlike()
+    {
+        QVERIFY(writeGeoTiff(path(), Raster{32610, QSize(41, 31), true, {}, {}, nodataValue, true}));
+        QString error;
+        const auto terrain = loadDemTerrain(path(), error, 8);
+        QVERIFY2(terrain, qPrintable(error));
+        loadAllTiles(terrain->node.get());
+        std::map<std::array<long, 3>, osg::Vec3> normalAt; // by position in millimetres
+        int shared = 0;
+        int unlike = 0;
+        forEachFinestVertex(terrain->node.get(), [&](const osg::Vec3d& position, const osg::Vec3& normal) {
+            const std::array<long, 3> key{std::lround(position.x() * 1e3), std::lround(position.y() * 1e3),
+                                          std::lround(position.z() * 1e3)};
+            const auto [it, added] = normalAt.emplace(key, normal);
+            shared += added ? 0 : 1;
+            unlike += !added && (it->second - normal).length() > 1e-3 ? 1 : 0;
+        });
+        QVERIFY(shared > 0);
+        QCOMPARE(unlike, 0);
     }
 
     void demRefusals_data()

@@ -49,6 +49,19 @@ std::vector<int> samplePositions(int first, int last, int stride)
     return positions;
 }
 
+// Adds to a window's sample positions one more on each side where the raster
+// goes on (size pixels), counting them in before and after.
+std::vector<int> withBorder(std::vector<int> positions, int stride, int size, int& before, int& after)
+{
+    before = positions.front() - stride >= 0 ? 1 : 0;
+    after = positions.back() + stride <= size - 1 ? 1 : 0;
+    if (before)
+        positions.insert(positions.begin(), positions.front() - stride);
+    if (after)
+        positions.push_back(positions.back() + stride);
+    return positions;
+}
+
 // Splits [first, last] in two at a multiple of stride from first, or keeps it whole when too short.
 std::vector<int> halves(int first, int last, int stride)
 {
@@ -91,9 +104,11 @@ osg::ref_ptr<osg::Node> DemTileReader::buildPyramid(const QString& path, const D
         for (int left = 0; left + 1 < samples.columns; left += tileCells) {
             const int right = std::min(left + tileCells, samples.columns - 1);
             const int bottom = std::min(top + tileCells, samples.rows - 1);
+            const Border border{left > 0 ? 1 : 0, top > 0 ? 1 : 0, right + 1 < samples.columns ? 1 : 0,
+                                bottom + 1 < samples.rows ? 1 : 0};
             std::vector<double> latitudes, longitudes, elevations;
-            for (int r = top; r <= bottom; ++r)
-                for (int c = left; c <= right; ++c) {
+            for (int r = top - border.top; r <= bottom + border.bottom; ++r)
+                for (int c = left - border.left; c <= right + border.right; ++c) {
                     const std::size_t k = std::size_t(r) * std::size_t(samples.columns) + std::size_t(c);
                     latitudes.push_back(samples.latitudes[k]);
                     longitudes.push_back(samples.longitudes[k]);
@@ -101,9 +116,10 @@ osg::ref_ptr<osg::Node> DemTileReader::buildPyramid(const QString& path, const D
                 }
             const Window window{samples.pixelColumn(left), samples.pixelRow(top), samples.pixelColumn(right),
                                 samples.pixelRow(bottom), samples.stride};
-            osg::ref_ptr<osg::Node> mesh = reader->tileMesh(latitudes, longitudes, std::move(elevations),
-                                                            right - left + 1, bottom - top + 1,
-                                                            innerEdges(window, samples.rasterColumns, samples.rasterRows));
+            osg::ref_ptr<osg::Node> mesh = reader->tileMesh(
+                latitudes, longitudes, std::move(elevations), right - left + 1 + border.left + border.right,
+                bottom - top + 1 + border.top + border.bottom, border,
+                innerEdges(window, samples.rasterColumns, samples.rasterRows));
             if (mesh)
                 root->addChild(pagedTile(window, mesh.get(), options.get()));
         }
@@ -156,19 +172,22 @@ osg::ref_ptr<osg::Node> DemTileReader::readTile(const Window& window)
     std::unique_ptr<DemDataset> dem = takeDataset();
     if (!dem)
         return nullptr;
-    const std::vector<int> xs = samplePositions(window.left, window.right, window.stride);
-    const std::vector<int> ys = samplePositions(window.top, window.bottom, window.stride);
-    const int width = window.right - window.left + 1;
+    Border border;
+    const std::vector<int> xs = withBorder(samplePositions(window.left, window.right, window.stride), window.stride,
+                                           dem->width(), border.left, border.right);
+    const std::vector<int> ys = withBorder(samplePositions(window.top, window.bottom, window.stride), window.stride,
+                                           dem->height(), border.top, border.bottom);
+    const int width = xs.back() - xs.front() + 1;
     std::vector<double> row(static_cast<std::size_t>(width));
     std::vector<double> latitudes, longitudes, elevations;
     std::vector<double> xRow(xs.size()), yRow(xs.size());
     bool read = true;
     // Whole rows of the window, then every stride-th pixel of them: the pixels' own values, no resampling.
     for (std::size_t j = 0; j < ys.size() && read; ++j) {
-        read = dem->band()->RasterIO(GF_Read, window.left, ys[j], width, 1, row.data(), width, 1, GDT_Float64, 0, 0,
+        read = dem->band()->RasterIO(GF_Read, xs.front(), ys[j], width, 1, row.data(), width, 1, GDT_Float64, 0, 0,
                                      nullptr) == CE_None;
         for (std::size_t i = 0; i < xs.size(); ++i) {
-            const double value = row[static_cast<std::size_t>(xs[i] - window.left)];
+            const double value = row[static_cast<std::size_t>(xs[i] - xs.front())];
             elevations.push_back(dem->isNodata(value) ? std::numeric_limits<double>::quiet_NaN() : value);
             xRow[i] = xs[i] + 0.5;
             yRow[i] = ys[j] + 0.5;
@@ -181,12 +200,12 @@ osg::ref_ptr<osg::Node> DemTileReader::readTile(const Window& window)
     giveBack(std::move(dem));
     if (!read)
         return nullptr;
-    return tileMesh(latitudes, longitudes, std::move(elevations), int(xs.size()), int(ys.size()), skirts);
+    return tileMesh(latitudes, longitudes, std::move(elevations), int(xs.size()), int(ys.size()), border, skirts);
 }
 
 osg::ref_ptr<osg::Node> DemTileReader::tileMesh(const std::vector<double>& latitudes,
                                                 const std::vector<double>& longitudes, std::vector<double> elevations,
-                                                int columns, int rows, Skirts skirts) const
+                                                int columns, int rows, const Border& border, Skirts skirts) const
 {
     // A tile of nodata alone has nothing to show; the terrain around it stays.
     if (fillNodata(elevations, columns, rows) < 0)
@@ -198,16 +217,26 @@ osg::ref_ptr<osg::Node> DemTileReader::tileMesh(const std::vector<double>& latit
                       positions[k].z());
         centre += positions[k] / double(elevations.size());
     }
-    TerrainGrid grid;
-    grid.columns = columns;
-    grid.rows = rows;
-    grid.positions.reserve(positions.size());
+    TerrainGrid bordered;
+    bordered.columns = columns;
+    bordered.rows = rows;
     for (const osg::Vec3d& p : positions)
-        grid.positions.emplace_back(p - centre);
-    const auto [lowest, highest] = std::minmax_element(elevations.begin(), elevations.end());
+        bordered.positions.emplace_back(p - centre);
+    // Normals from the bordered grid: at the window's edge they see the next tile's samples, as its own do.
+    const std::vector<osg::Vec3> normals = computeTerrainNormals(bordered);
+    TerrainGrid grid;
+    grid.columns = columns - border.left - border.right;
+    grid.rows = rows - border.top - border.bottom;
+    for (int r = border.top; r < rows - border.bottom; ++r)
+        for (int c = border.left; c < columns - border.right; ++c) {
+            const std::size_t k = std::size_t(r) * std::size_t(columns) + std::size_t(c);
+            grid.positions.push_back(bordered.positions[k]);
+            grid.elevations.push_back(elevations[k]);
+            grid.normals.push_back(normals[k]);
+        }
+    const auto [lowest, highest] = std::minmax_element(grid.elevations.begin(), grid.elevations.end());
     // Deep enough to close the gap to a coarser neighbour, which cannot stray beyond the tile's own relief.
     skirts.depth = float(*highest - *lowest) + 10.0f;
-    grid.elevations = std::move(elevations);
     osg::ref_ptr<osg::MatrixTransform> placed = new osg::MatrixTransform(osg::Matrixd::translate(centre));
     placed->addChild(buildTerrainMesh(grid, ramp, skirts, state.get()));
     return placed;

@@ -61,9 +61,17 @@ protected:
 private:
     DemTileReader(const QString& path, const GeographicLib::LocalCartesian& frame, double lowest, double highest);
 
-    // A tile's mesh, placed by a transform to its centre so floats keep millimetres far from the origin.
+    // Samples read beyond a tile's window on each side (0 or 1), for its edge normals only.
+    struct Border
+    {
+        int left = 0, top = 0, right = 0, bottom = 0;
+    };
+
+    // A tile's mesh from columns x rows samples (border included), placed by a
+    // transform to its centre so floats keep millimetres far from the origin.
     osg::ref_ptr<osg::Node> tileMesh(const std::vector<double>& latitudes, const std::vector<double>& longitudes,
-                                     std::vector<double> elevations, int columns, int rows, Skirts skirts) const;
+                                     std::vector<double> elevations, int columns, int rows, const Border& border,
+                                     Skirts skirts) const;
     osg::ref_ptr<osg::Node> readTile(const Window& window);
     // mesh alone at full resolution; else a PagedLOD over mesh whose finer
     // child, loaded through options, is window's quarters.

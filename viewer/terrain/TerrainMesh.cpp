@@ -111,6 +111,16 @@ void appendSkirts(const TerrainGrid& grid, const Skirts& skirts, osg::Vec3Array&
 
 } // namespace
 
+std::vector<osg::Vec3> computeTerrainNormals(const TerrainGrid& grid)
+{
+    const std::size_t count = static_cast<std::size_t>(std::max(grid.columns, 0)) *
+                              static_cast<std::size_t>(std::max(grid.rows, 0));
+    if (grid.columns < 2 || grid.rows < 2 || grid.positions.size() != count)
+        return {};
+    const osg::ref_ptr<osg::Vec3Array> normals = computeNormals(grid, gridOrientation(grid));
+    return std::vector<osg::Vec3>(normals->begin(), normals->end());
+}
+
 osg::ref_ptr<osg::StateSet> makeTerrainState()
 {
     // Lit, with the vertex colours driving ambient and diffuse so the
@@ -146,7 +156,10 @@ osg::ref_ptr<osg::Geode> buildTerrainMesh(const TerrainGrid& grid, const Elevati
     geometry->setName("terrain");
     geometry->setUseDisplayList(false);
     geometry->setUseVertexBufferObjects(true);
-    osg::ref_ptr<osg::Vec3Array> normals = computeNormals(grid, orientation);
+    osg::ref_ptr<osg::Vec3Array> normals = grid.normals.size() == count
+                                               ? osg::ref_ptr<osg::Vec3Array>(
+                                                     new osg::Vec3Array(grid.normals.begin(), grid.normals.end()))
+                                               : computeNormals(grid, orientation);
     osg::ref_ptr<osg::DrawElementsUInt> triangles = buildTriangles(grid, orientation);
     appendSkirts(grid, skirts, *vertices, *normals, *colors, *triangles);
     geometry->setVertexArray(vertices);

@@ -23,7 +23,15 @@ struct TerrainGrid
     std::vector<osg::Vec3> positions;
     // The elevation of each vertex in metres, used for its colour.
     std::vector<double> elevations;
+    // One per vertex when given, e.g. from a grid a sample larger than this
+    // one, so that tiles side by side shade alike at their shared edge;
+    // empty: worked out from positions.
+    std::vector<osg::Vec3> normals;
 };
+
+// The grid's vertex normals pointing up: central differences inside,
+// one-sided at its edges.
+std::vector<osg::Vec3> computeTerrainNormals(const TerrainGrid& grid);
 
 // Builds the renderable terrain: one indexed-triangle geometry with
 // per-vertex normals and elevation colours, lit through a material that
