@@ -123,6 +123,28 @@ void reportPicks(const char* name, const Session& s, const Reference& reference)
                 at(1.0), at(0.99), at(0.5));
 }
 
+// Flies flightFrames frames at 200 m a frame and prints the frame times and the memory after.
+void reportFlight(const Session& s, int flightFrames)
+{
+    // Back and forth along 10 km, so every run draws the same ground however fast it draws.
+    std::vector<double> frameTimes;
+    for (int k = 0; k < flightFrames; ++k) {
+        QElapsedTimer frame;
+        frame.start();
+        s.app()->moveLevel((k / 50) % 2 == 0 ? 200.0 : -200.0, 0.0);
+        QApplication::processEvents();
+        s.view()->renderFrame();
+        frameTimes.push_back(double(frame.nsecsElapsed()) / 1e6);
+    }
+    std::sort(frameTimes.begin(), frameTimes.end());
+    double sum = 0.0;
+    for (double t : frameTimes)
+        sum += t;
+    std::printf("flight: %zu frames, mean %.1f ms, median %.1f ms, p95 %.1f ms; %.1f MiB after\n",
+                frameTimes.size(), sum / double(frameTimes.size()), frameTimes[frameTimes.size() / 2],
+                frameTimes[std::size_t(0.95 * double(frameTimes.size() - 1))], residentMiB());
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -167,23 +189,7 @@ int main(int argc, char** argv)
     s.renderUntilLoaded(120000);
     reportPicks("close up", s, reference);
 
-    // Back and forth along 10 km, so every run draws the same ground however fast it draws.
-    std::vector<double> frameTimes;
-    for (int k = 0; k < flightFrames; ++k) {
-        QElapsedTimer frame;
-        frame.start();
-        s.app()->moveLevel((k / 50) % 2 == 0 ? 200.0 : -200.0, 0.0);
-        QApplication::processEvents();
-        s.view()->renderFrame();
-        frameTimes.push_back(double(frame.nsecsElapsed()) / 1e6);
-    }
-    std::sort(frameTimes.begin(), frameTimes.end());
-    double sum = 0.0;
-    for (double t : frameTimes)
-        sum += t;
-    std::printf("flight: %zu frames, mean %.1f ms, median %.1f ms, p95 %.1f ms; %.1f MiB after\n",
-                frameTimes.size(), sum / double(frameTimes.size()), frameTimes[frameTimes.size() / 2],
-                frameTimes[std::size_t(0.95 * double(frameTimes.size() - 1))], residentMiB());
+    reportFlight(s, flightFrames);
     session.shutDown();
     return 0;
 }

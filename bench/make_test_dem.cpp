@@ -46,32 +46,9 @@ std::array<Octave, octaves> makeOctaves()
     return result;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+// Writes the closed form into band, side x side pixels, a strip of rows at a time.
+bool writeHeights(GDALRasterBand& band, int side)
 {
-    const int side = argc == 3 ? std::atoi(argv[1]) : 0;
-    if (side < 2) {
-        std::fputs("usage: make_test_dem SIDE FILE (SIDE >= 2 pixels)\n", stderr);
-        return 2;
-    }
-    GDALAllRegister();
-    char** options = nullptr;
-    options = CSLSetNameValue(options, "TILED", "YES");
-    options = CSLSetNameValue(options, "BIGTIFF", "IF_SAFER");
-    GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("GTiff");
-    GDALDataset* dataset = driver ? driver->Create(argv[2], side, side, 1, GDT_Float32, options) : nullptr;
-    CSLDestroy(options);
-    if (!dataset) {
-        std::fprintf(stderr, "make_test_dem: cannot create %s\n", argv[2]);
-        return 1;
-    }
-    double transform[6] = {west, pixelDegrees, 0.0, north, 0.0, -pixelDegrees};
-    dataset->SetGeoTransform(transform);
-    OGRSpatialReference wgs84;
-    wgs84.importFromEPSG(4326);
-    dataset->SetSpatialRef(&wgs84);
-
     // The sum is separable per octave: sin(a + b) = sin a cos b + cos a sin b.
     const std::array<Octave, octaves> waves = makeOctaves();
     const double metresEast = 111320.0 * std::cos(north * M_PI / 180.0) * pixelDegrees;
@@ -100,13 +77,44 @@ int main(int argc, char** argv)
                 rows[std::size_t(r) * side + c] = float(h);
             }
         }
-        if (dataset->GetRasterBand(1)->RasterIO(GF_Write, 0, top, side, count, rows.data(), side, count, GDT_Float32,
-                                                0, 0, nullptr) != CE_None) {
-            std::fprintf(stderr, "make_test_dem: cannot write %s\n", argv[2]);
-            GDALClose(GDALDataset::ToHandle(dataset));
-            return 1;
-        }
+        if (band.RasterIO(GF_Write, 0, top, side, count, rows.data(), side, count, GDT_Float32, 0, 0, nullptr) !=
+            CE_None)
+            return false;
     }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const int side = argc == 3 ? std::atoi(argv[1]) : 0;
+    if (side < 2) {
+        std::fputs("usage: make_test_dem SIDE FILE (SIDE >= 2 pixels)\n", stderr);
+        return 2;
+    }
+    GDALAllRegister();
+    char** options = nullptr;
+    options = CSLSetNameValue(options, "TILED", "YES");
+    options = CSLSetNameValue(options, "BIGTIFF", "IF_SAFER");
+    GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("GTiff");
+    GDALDataset* dataset = driver ? driver->Create(argv[2], side, side, 1, GDT_Float32, options) : nullptr;
+    CSLDestroy(options);
+    if (!dataset) {
+        std::fprintf(stderr, "make_test_dem: cannot create %s\n", argv[2]);
+        return 1;
+    }
+    double transform[6] = {west, pixelDegrees, 0.0, north, 0.0, -pixelDegrees};
+    dataset->SetGeoTransform(transform);
+    OGRSpatialReference wgs84;
+    wgs84.importFromEPSG(4326);
+    dataset->SetSpatialRef(&wgs84);
+
+    const bool written = writeHeights(*dataset->GetRasterBand(1), side);
     GDALClose(GDALDataset::ToHandle(dataset));
+    if (!written) {
+        std::fprintf(stderr, "make_test_dem: cannot write %s\n", argv[2]);
+        return 1;
+    }
     return 0;
 }
