@@ -150,6 +150,9 @@ void SceneView::renderFrame()
     if (!framePending)
         emit frameFinished(frames);
     framePending = false;
+    // Tiles read meanwhile enter the scene in a frame's update: keep drawing until all have.
+    if (application.terrainLoading())
+        requestFrame();
 }
 
 void SceneView::drawBackground(QPainter* painter, const QRectF&)
@@ -199,6 +202,7 @@ void SceneView::renderScene()
     glDisable(GL_STENCIL_TEST);  // and with the stencil
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     useNoProgram(*state);        // Qt's shader would replace OSG's fixed-function pipeline
+    application.fitDepthRange();
     viewer->renderingTraversals();
     keepLastFrame(pixelMapping().physicalSize());
 

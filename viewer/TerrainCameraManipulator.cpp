@@ -1,5 +1,7 @@
 #include "TerrainCameraManipulator.h"
 
+#include "terrain/TerrainSurface.h"
+
 #include <osg/Camera>
 #include <osg/ComputeBoundsVisitor>
 #include <osgUtil/LineSegmentIntersector>
@@ -134,8 +136,12 @@ double TerrainCameraManipulator::groundHeight(double x, double y) const
     x = std::clamp(x, bounds.xMin() + inset, bounds.xMax() - inset);
     y = std::clamp(y, bounds.yMin() + inset, bounds.yMax() - inset);
     osg::Vec3d hit;
-    if (intersect(osg::Vec3d(x, y, bounds.zMax() + 1000.0), osg::Vec3d(x, y, bounds.zMin() - 1000.0), hit))
+    if (intersect(osg::Vec3d(x, y, bounds.zMax() + 1000.0), osg::Vec3d(x, y, bounds.zMin() - 1000.0), hit)) {
+        // The mesh drawn may cut below a peak between its vertices; the DEM does not.
+        if (surface)
+            surface->snap(hit);
         return hit.z();
+    }
     return bounds.zMin();
 }
 

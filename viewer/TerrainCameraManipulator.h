@@ -6,6 +6,7 @@
 #include <osg/observer_ptr>
 #include <osgGA/CameraManipulator>
 
+#include <memory>
 #include <optional>
 
 namespace osg {
@@ -13,6 +14,8 @@ class Camera;
 }
 
 namespace velmora::viewer {
+
+class TerrainSurface;
 
 // Navigation that grabs the ground. The camera is an eye position with a
 // heading (degrees clockwise from north, +y) and a pitch (degrees, negative
@@ -47,6 +50,9 @@ public:
     void setNode(osg::Node* node) override;
     const osg::Node* getNode() const override { return terrain.get(); }
     osg::Node* getNode() override { return terrain.get(); }
+    // The DEM's own ground, which the eye keeps above instead of the drawn
+    // mesh; null keeps above the mesh.
+    void setSurface(std::shared_ptr<const TerrainSurface> ground) { surface = std::move(ground); }
 
     // A view given as a matrix is kept exactly, except that any roll is dropped.
     void setByMatrix(const osg::Matrixd& matrix) override;
@@ -122,6 +128,7 @@ private:
     static bool windowPosition(const osgGA::GUIEventAdapter& event, const osg::Camera& camera, double& x, double& y);
 
     osg::observer_ptr<osg::Node> terrain;
+    std::shared_ptr<const TerrainSurface> surface;
     osg::BoundingBox bounds;
     Pose pose;
     Drag dragging = Drag::None;

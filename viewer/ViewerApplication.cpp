@@ -2,8 +2,14 @@
 
 #include "StartViewFraming.h"
 #include "TerrainCameraManipulator.h"
+#include "terrain/DepthRange.h"
+#include "terrain/EarthEllipsoid.h"
+#include "terrain/TerrainSurface.h"
+
+#include <velmora/terrain/TerrainManager.h>
 
 #include <osg/Light>
+#include <osgDB/DatabasePager>
 #include <osgUtil/LineSegmentIntersector>
 
 #include <algorithm>
@@ -20,6 +26,7 @@ const osg::Vec4 sunDirection(-0.54f, -0.54f, 0.64f, 0.0f);
 constexpr double startPitch = -40.0; // degrees
 constexpr double minimumStep = 5.0;
 constexpr double stepPerHeight = 0.2;
+constexpr unsigned maximumTiles = 150;
 } // namespace
 
 ViewerApplication::ViewerApplication(int width, int height)
@@ -35,6 +42,12 @@ ViewerApplication::ViewerApplication(int width, int height)
     sun->setAmbient(osg::Vec4(0.35f, 0.35f, 0.35f, 1.0f));
     sun->setDiffuse(osg::Vec4(0.8f, 0.8f, 0.78f, 1.0f));
     sun->setSpecular(osg::Vec4(0.0f, 0.0f, 0.0f, 1.0f));
+    // Bounds the tiles a large DEM keeps in memory: a few megabytes each, drawn and pickable.
+    // Tiles are read below the frames' priority, so flying stays smooth while they load.
+    if (osgDB::DatabasePager* pager = viewer->getDatabasePager()) {
+        pager->setTargetMaximumNumberOfPageLOD(maximumTiles);
+        pager->setSchedulePriority(OpenThreads::Thread::THREAD_PRIORITY_LOW);
+    }
 }
 
 ViewerApplication::~ViewerApplication()
@@ -42,17 +55,32 @@ ViewerApplication::~ViewerApplication()
     getViewer()->setCameraManipulator(nullptr, false);
 }
 
-void ViewerApplication::setTerrain(osg::Node* terrain, const osg::BoundingBox& bounds)
+void ViewerApplication::setTerrain(const Terrain& terrain)
 {
     if (terrainNode.valid())
         getSceneData()->removeChild(terrainNode.get());
-    terrainNode = terrain;
+    if (earthNode.valid())
+        getSceneData()->removeChild(earthNode.get());
+    terrainNode = terrain.node;
+    terrainBounds = terrain.bounds;
+    surface = terrain.surface;
+    earthNode = buildEarthEllipsoid(terrain.originLatitude, terrain.originLongitude, terrain.originHeight);
+    getSceneData()->addChild(earthNode.get());
     getSceneData()->addChild(terrainNode.get());
+    // Tiles still on their way belong to the old terrain; the new one's own
+    // pyramid must be known to the pager, or the tiles it pages in below its
+    // coarsest level would never be dropped again.
+    if (osgDB::DatabasePager* pager = getViewer()->getDatabasePager()) {
+        pager->clear();
+        pager->registerPagedLODs(terrainNode.get(), getViewer()->getFrameStamp()->getFrameNumber());
+    }
 
     // The manipulator grabs and keeps above the terrain alone, never overlays.
     manipulator->setNode(terrainNode.get());
+    manipulator->setSurface(surface);
     getViewer()->setCameraManipulator(manipulator.get(), false);
 
+    const osg::BoundingBox& bounds = terrain.bounds;
     const osg::Vec3d centre = bounds.center();
     const osg::Vec3d top(centre.x(), centre.y(), bounds.zMax() + 1000.0);
     osg::ref_ptr<osgUtil::LineSegmentIntersector> down =
@@ -63,7 +91,8 @@ void ViewerApplication::setTerrain(osg::Node* terrain, const osg::BoundingBox& b
     startTarget.set(centre.x(), centre.y(),
                     down->containsIntersections() ? down->getFirstIntersection().getWorldIntersectPoint().z()
                                                   : centre.z());
-    startBounds = bounds;
+    if (surface && down->containsIntersections())
+        surface->snap(startTarget);
     frameStartView();
 }
 
@@ -78,7 +107,7 @@ void ViewerApplication::frameStartView()
     const osg::Vec3d forward(0.0, std::cos(pitch), std::sin(pitch));
     double fovy = 0.0, aspect = 0.0, zNear = 0.0, zFar = 0.0;
     getViewer()->getCamera()->getProjectionMatrixAsPerspective(fovy, aspect, zNear, zFar);
-    const osg::Vec3d eye = framingEye(startBounds, startTarget, forward, fovy, aspect, framingArea);
+    const osg::Vec3d eye = framingEye(terrainBounds, startTarget, forward, fovy, aspect, framingArea);
     setStartView(eye, eye + forward, osg::Vec3d(0.0, 0.0, 1.0));
 }
 
@@ -132,6 +161,8 @@ bool ViewerApplication::intersectTerrain(double x, double y, osg::Vec3d& point) 
     for (const auto& hit : hits) {
         if (std::find(hit.nodePath.begin(), hit.nodePath.end(), terrainNode.get()) != hit.nodePath.end()) {
             point = hit.getWorldIntersectPoint();
+            if (surface)
+                point = surface->hitOnSurface(eyePosition(), point);
             return true;
         }
     }
@@ -151,6 +182,34 @@ void ViewerApplication::changeHeight(int steps)
 double ViewerApplication::navigationStep() const
 {
     return std::max(minimumStep, stepPerHeight * manipulator->heightAboveTerrain());
+}
+
+osg::Vec3d ViewerApplication::eyePosition() const
+{
+    return osg::Matrixd::inverse(getViewer()->getCamera()->getViewMatrix()).getTrans();
+}
+
+bool ViewerApplication::terrainLoading() const
+{
+    const osgDB::DatabasePager* pager = getViewer()->getDatabasePager();
+    return pager && pager->getRequestsInProgress();
+}
+
+void ViewerApplication::fitDepthRange()
+{
+    osg::Camera* camera = getViewer()->getCamera();
+    const osg::Vec3d eye = eyePosition();
+    double farthest = 0.0;
+    if (terrainBounds.valid())
+        for (unsigned corner = 0; corner < 8; ++corner)
+            farthest = std::max(farthest, (osg::Vec3d(terrainBounds.corner(corner)) - eye).length());
+    gmtl::Vec<double, 3> lonLatHeight;
+    terrain::TerrainManager::instance()->convertTerrainLocalToGdc(gmtl::Vec<double, 3>(eye.x(), eye.y(), eye.z()),
+                                                                  lonLatHeight);
+    const DepthRange range = depthRangeFor(manipulator->heightAboveTerrain(), lonLatHeight[2], farthest);
+    double fovy = 0.0, aspect = 0.0, zNear = 0.0, zFar = 0.0;
+    if (camera->getProjectionMatrixAsPerspective(fovy, aspect, zNear, zFar))
+        camera->setProjectionMatrixAsPerspective(fovy, aspect, range.zNear, range.zFar);
 }
 
 } // namespace velmora::viewer

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "terrain/Terrain.h"
+
 #include <velmora/application/Application.h>
 
 #include <QRectF>
@@ -9,6 +11,7 @@
 #include <osg/ref_ptr>
 
 #include <functional>
+#include <memory>
 
 namespace velmora::viewer {
 
@@ -23,11 +26,12 @@ public:
     ViewerApplication(int width, int height);
     ~ViewerApplication() override;
 
-    // Puts terrain (local ENU frame, metres) into the scene, in place of any
-    // earlier one, lets the mouse navigate over it and starts the camera south
-    // of it, looking north and down on the whole of bounds, framed in the
-    // framing area.
-    void setTerrain(osg::Node* terrain, const osg::BoundingBox& bounds);
+    // Puts terrain's mesh (local ENU frame, metres; the TerrainManager's
+    // origin must already be terrain's) into the scene on the earth's
+    // ellipsoid, in place of any earlier one, lets the mouse navigate over it
+    // and starts the camera south of it, looking north and down on the whole
+    // of its bounds, framed in the framing area.
+    void setTerrain(const Terrain& terrain);
     // The part of the view that the start view frames the terrain in, as
     // fractions (0..1) of the view's width and height from its top left
     // corner: what the panels floating over the view leave free. Taken by the
@@ -52,8 +56,9 @@ public:
 
     // The first terrain point on the line of sight through the OpenGL window
     // position (x, y) (physical pixels, origin bottom left), in the scene's
-    // world frame. Only the terrain counts, not overlays such as a HUD.
-    // False when the line meets no terrain (sky).
+    // world frame. Only the terrain counts, not overlays such as a HUD; on a
+    // DEM the point lies on the DEM's own surface, whatever mesh is drawn.
+    // False when the line meets no terrain (sky, or the earth around it).
     bool intersectTerrain(double x, double y, osg::Vec3d& point) const;
 
     // Keyboard navigation. forward/right: metres along the camera's heading
@@ -64,15 +69,26 @@ public:
     // A step length that suits the current view: a fifth of the height above
     // the terrain, at least 5 m.
     double navigationStep() const;
+    // Sets the camera's near and far planes for where the eye is now (see
+    // depthRangeFor): every part of the terrain and the earth's horizon in
+    // view, close terrain kept apart in depth. Called before each frame is drawn.
+    void fitDepthRange();
+    // Whether terrain tiles are still being read or wait to enter the scene:
+    // each needs a frame to be seen.
+    bool terrainLoading() const;
 
 private:
     // Sets the start view that shows the whole terrain in the framing area; the camera goes there.
     void frameStartView();
+    // The camera's eye in the world frame.
+    osg::Vec3d eyePosition() const;
 
     osg::ref_ptr<osg::Node> terrainNode;
-    osg::BoundingBox startBounds;
+    osg::ref_ptr<osg::Node> earthNode;
+    osg::BoundingBox terrainBounds;
     osg::Vec3d startTarget;
     QRectF framingArea{0.0, 0.0, 1.0, 1.0};
+    std::shared_ptr<const TerrainSurface> surface;
     osg::ref_ptr<TerrainCameraManipulator> manipulator;
     std::function<void()> viewChanged;
 };

@@ -4,7 +4,6 @@
 #include "SceneView.h"
 #include "ViewerApplication.h"
 #include "ViewerWindow.h"
-#include "terrain/DemRaster.h"
 #include "terrain/Terrain.h"
 
 #include <velmora/qtapplication/QtApplication.h>
@@ -16,11 +15,18 @@
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QThread>
+#include <QTimer>
 
+#include <atomic>
 #include <cstdio>
 #include <optional>
 
 namespace velmora::viewer {
+
+namespace {
+constexpr int progressSteps = 1000;   // the progress bar's resolution
+constexpr int progressInterval = 50;  // milliseconds between updates of the bar
+} // namespace
 
 ViewerSession::ViewerSession(ViewerOptions options) : options(std::move(options)) {}
 
@@ -49,7 +55,7 @@ bool ViewerSession::start(QString& error)
 
     QSize viewSize = options.viewSize.isValid() ? options.viewSize : defaultViewSize;
     app = std::make_unique<ViewerApplication>(viewSize.width(), viewSize.height());
-    app->setTerrain(terrain->node.get(), terrain->bounds);
+    app->setTerrain(*terrain);
 
     mainWindow = std::make_unique<ViewerWindow>(*app, plugins, description);
     mainWindow->resize(viewSize);
@@ -113,30 +119,44 @@ void ViewerSession::frameFinished(int count)
 
 bool ViewerSession::openElevationModel(const QString& path, QString& error)
 {
-    QProgressDialog progress(QStringLiteral("Loading %1...").arg(path), QString(), 0, 0, mainWindow.get());
+    QProgressDialog progress(QStringLiteral("Loading %1...").arg(path), QStringLiteral("Cancel"), 0, progressSteps,
+                             mainWindow.get());
     progress.setWindowTitle(QStringLiteral("Open elevation model"));
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(0);
-    progress.show();
+    progress.setAutoReset(false);
+    progress.setValue(0);
 
-    // Reading and projecting a large raster takes a while; the window stays responsive meanwhile.
-    std::optional<DemSamples> samples;
-    QString readError;
+    // Reading, projecting and meshing a large raster takes a while: it runs on
+    // a thread of its own while this one keeps the window drawn and the Cancel
+    // button answering.
+    std::atomic<int> stepsRead{0};
+    std::atomic<bool> cancelled{false};
+    std::optional<Terrain> terrain;
+    QString loadError;
+    std::unique_ptr<QThread> loader(QThread::create([&] {
+        terrain = buildDemTerrain(path, loadError, [&](double fraction) {
+            stepsRead = int(fraction * progressSteps);
+            return !cancelled;
+        });
+    }));
     QEventLoop waiting;
-    std::unique_ptr<QThread> reader(
-        QThread::create([&] { samples = readDemSamples(path, maxDemVerticesPerSide, readError); }));
-    connect(reader.get(), &QThread::finished, &waiting, &QEventLoop::quit);
-    reader->start();
-    waiting.exec(QEventLoop::ExcludeUserInputEvents);
-    reader->wait();
+    QTimer showProgress;
+    connect(&showProgress, &QTimer::timeout, &progress, [&] { progress.setValue(stepsRead); });
+    connect(&progress, &QProgressDialog::canceled, &waiting, [&] { cancelled = true; });
+    connect(loader.get(), &QThread::finished, &waiting, &QEventLoop::quit);
+    showProgress.start(progressInterval);
+    loader->start();
+    waiting.exec();
+    loader->wait();
 
-    if (!samples) {
-        error = demLoadErrorText(path, readError);
+    if (!terrain) {
+        error = cancelled ? QString() : demLoadErrorText(path, loadError);
         return false;
     }
-    const Terrain terrain = makeDemTerrain(path, *samples);
-    app->setTerrain(terrain.node.get(), terrain.bounds);
-    mainWindow->setTerrainDescription(terrain.description);
+    useOrigin(*terrain);
+    app->setTerrain(*terrain);
+    mainWindow->setTerrainDescription(terrain->description);
     mainWindow->sceneView()->requestFrame();
     return true;
 }
@@ -144,7 +164,8 @@ bool ViewerSession::openElevationModel(const QString& path, QString& error)
 void ViewerSession::openChosenElevationModel(const QString& path)
 {
     QString error;
-    if (!openElevationModel(path, error))
+    // A cancelled load needs no message: the user asked for it.
+    if (!openElevationModel(path, error) && !error.isEmpty())
         QMessageBox::warning(mainWindow.get(), QStringLiteral("Open elevation model"), error);
 }
 

@@ -42,8 +42,10 @@ public:
     // Stops the frames and deletes the plugins; the destructor does the rest. Safe to call twice.
     void shutDown();
     // Shows the elevation model at path instead of the current terrain, as
-    // --dem does, with a busy indicator while it loads; the camera goes to the
-    // new start view. False, with the reason in error, leaves all as it was.
+    // --dem does, loading it on another thread behind a progress dialog whose
+    // Cancel button stops the load; the camera goes to the new start view.
+    // False leaves all as it was, with the reason in error, or error empty
+    // when the user cancelled.
     bool openElevationModel(const QString& path, QString& error);
 
     ViewerApplication* application() const { return app.get(); }

@@ -10,6 +10,7 @@
 #include <ogr_spatialref.h>
 
 #include <array>
+#include <cmath>
 #include <vector>
 
 namespace velmora::testing {
@@ -32,11 +33,20 @@ struct Raster
     QSize size{5, 4}; // columns and rows
     bool georeferenced = true; // false: neither a geotransform nor a spatial reference
     QByteArray crs;            // empty: the EPSG code; "none": no spatial reference written
-    QRect hole;                // pixels written as nodata, else each has its known height
+    QRect hole;                // pixels written as holeValue, else each has its known height
+    float holeValue = -32768.0f; // declared as the band's nodata value unless it is not finite
+    bool rough = false;          // odd columns and rows raised, so a mesh of every other pixel misses them
+    double pixelScale = 1.0;     // times the pixel size of geoTransform()
 };
 
 // The nodata value written into holes.
 constexpr float nodataValue = -32768.0f;
+
+// The height written at a pixel outside the hole.
+inline double heightOf(const Raster& raster, int column, int row)
+{
+    return knownHeight(column, row) + (raster.rough ? 40.0 * (column % 2) + 25.0 * (row % 2) : 0.0);
+}
 
 // Writes raster as a one-band GeoTIFF at path (after GDALAllRegister); false when GDAL cannot.
 inline bool writeGeoTiff(const QString& path, const Raster& raster)
@@ -51,17 +61,20 @@ inline bool writeGeoTiff(const QString& path, const Raster& raster)
     OGRSpatialReference reference;
     reference.SetFromUserInput(raster.crs.isEmpty() ? qPrintable(QStringLiteral("EPSG:%1").arg(raster.epsg))
                                                     : raster.crs.constData());
+    std::array<double, 6> transform = geoTransform(raster.epsg);
+    transform[1] *= raster.pixelScale;
+    transform[5] *= raster.pixelScale;
     if (raster.georeferenced)
-        dataset->SetGeoTransform(geoTransform(raster.epsg).data());
+        dataset->SetGeoTransform(transform.data());
     if (raster.georeferenced && raster.crs != "none")
         dataset->SetSpatialRef(&reference);
     std::vector<float> values;
     for (int row = 0; row < size.height(); ++row)
         for (int column = 0; column < size.width(); ++column)
-            values.push_back(raster.hole.contains(column, row) ? nodataValue : float(knownHeight(column, row)));
+            values.push_back(raster.hole.contains(column, row) ? raster.holeValue : float(heightOf(raster, column, row)));
     GDALRasterBand* band = dataset->GetRasterBand(1);
-    if (!raster.hole.isEmpty())
-        band->SetNoDataValue(nodataValue);
+    if (!raster.hole.isEmpty() && std::isfinite(raster.holeValue))
+        band->SetNoDataValue(raster.holeValue);
     const CPLErr written = band->RasterIO(GF_Write, 0, 0, size.width(), size.height(), values.data(), size.width(),
                                           size.height(), GDT_Float32, 0, 0, nullptr);
     GDALClose(GDALDataset::ToHandle(dataset));

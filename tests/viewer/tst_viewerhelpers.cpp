@@ -1,6 +1,10 @@
+#include "DemHeightField.h"
 #include "DemLoadError.h"
+#include "DemRaster.h"
+#include "DepthRange.h"
 #include "DevicePixelMapping.h"
 #include "GridSampling.h"
+#include "RayRefinement.h"
 #include "StartViewFraming.h"
 #include "Terrain.h"
 #include "TestRaster.h"
@@ -15,10 +19,15 @@
 
 #include <osg/Geode>
 #include <osg/Geometry>
+#include <osg/MatrixTransform>
+#include <osg/PagedLOD>
+#include <osgDB/Options>
 #include <osgUtil/IntersectionVisitor>
 #include <osgUtil/LineSegmentIntersector>
 
+#include <algorithm>
 #include <cmath>
+#include <map>
 
 using namespace velmora::viewer;
 using namespace velmora::testing;
@@ -67,6 +76,40 @@ double surfaceOffsetAtPixel(osg::Node* node, int epsg, int column, int row, doub
     return intersector->containsIntersections()
                ? intersector->getFirstIntersection().getWorldIntersectPoint().z() - expected[2]
                : std::nan("");
+}
+
+// Loads every paged tile below node through the read callback its PagedLOD names, as OSG's pager would.
+void loadAllTiles(osg::Node* node)
+{
+    auto* paged = dynamic_cast<osg::PagedLOD*>(node);
+    if (paged && paged->getNumChildren() < paged->getNumFileNames()) {
+        const auto* options = static_cast<const osgDB::Options*>(paged->getDatabaseOptions());
+        paged->addChild(options->getReadFileCallback()->readNode(paged->getFileName(1), options).getNode());
+    }
+    if (osg::Group* group = node->asGroup())
+        for (unsigned i = 0; i < group->getNumChildren(); ++i)
+            loadAllTiles(group->getChild(i));
+}
+
+// Calls visit with the world position and normal of each vertex of the finest tiles below node.
+template <typename Visit>
+void forEachFinestVertex(osg::Node* node, Visit visit, const osg::Matrixd& toWorld = osg::Matrixd())
+{
+    const bool coarser = dynamic_cast<osg::PagedLOD*>(node) != nullptr;
+    osg::Matrixd matrix = toWorld;
+    if (const osg::MatrixTransform* placed = dynamic_cast<osg::MatrixTransform*>(node))
+        matrix = placed->getMatrix() * toWorld;
+    if (const osg::Geode* geode = node->asGeode()) {
+        const osg::Geometry* geometry = geode->getDrawable(0)->asGeometry();
+        const auto* vertices = static_cast<const osg::Vec3Array*>(geometry->getVertexArray());
+        const auto* normals = static_cast<const osg::Vec3Array*>(geometry->getNormalArray());
+        for (std::size_t k = 0; k < vertices->size(); ++k)
+            visit(osg::Vec3d((*vertices)[k]) * matrix, (*normals)[k]);
+    }
+    if (osg::Group* group = node->asGroup())
+        // A PagedLOD's first child is its coarse mesh: only what it pages in is finer.
+        for (unsigned i = coarser ? 1 : 0; i < group->getNumChildren(); ++i)
+            forEachFinestVertex(group->getChild(i), visit, matrix);
 }
 
 } // namespace
@@ -194,6 +237,9 @@ private slots:
         // the mean of the ring filled around it, (1314 + 1364) / 2; filled with the
         // lowest height instead, it would be a 400 m pit with walls.
         QTest::newRow("wide nodata hole") << 4326 << small << 1024 << QPoint(4, 0) << QRect(2, 0, 3, 2) << 1339.0;
+        // An infinite height is no height: taken as one, the vertex and every height named near it were infinite.
+        QTest::newRow("infinite hole") << 4326 << small << 1024 << QPoint(0, 0) << QRect(0, 0, 1, 1)
+                                       << (knownHeight(1, 0) + knownHeight(0, 1) + knownHeight(1, 1)) / 3.0;
     }
 
     void demSurface()
@@ -203,13 +249,16 @@ private slots:
         QFETCH(QPoint, pixel);
         QFETCH(QRect, hole);
         QFETCH(double, elevation);
-        QVERIFY(writeGeoTiff(path(), Raster{epsg, size, true, {}, hole}));
+        const float holeValue = QByteArray(QTest::currentDataTag()).startsWith("infinite") ? INFINITY : nodataValue;
+        QVERIFY(writeGeoTiff(path(), Raster{epsg, size, true, {}, hole, holeValue}));
         QString error;
         QFETCH(int, maxVerticesPerSide);
         const auto terrain = loadDemTerrain(path(), error, maxVerticesPerSide);
         QVERIFY2(terrain && !terrain->synthetic, qPrintable(error));
-        const osg::Geometry* geometry = terrain->node->asGeode()->getDrawable(0)->asGeometry();
-        QVERIFY(geometry->getVertexArray()->getNumElements() <= unsigned(maxVerticesPerSide * maxVerticesPerSide));
+        // Unthinned, one mesh of every pixel; thinned, the coarsest tiles of a pyramid are no larger.
+        const osg::Geode* mesh = terrain->node->asGeode();
+        QVERIFY(!mesh || mesh->getDrawable(0)->asGeometry()->getVertexArray()->getNumElements() <=
+                             unsigned(maxVerticesPerSide * maxVerticesPerSide));
         // Unthinned, the origin is the centre pixel at its height; 1e-7 degrees is about a centimetre.
         const osg::ref_ptr<TerrainManager> manager = TerrainManager::instance();
         const auto [latitude, longitude] = pixelLatLon(epsg, 2, 2);
@@ -219,6 +268,54 @@ private slots:
         QCOMPARE(terrain->originHeight, manager->getOriginHeight());
         const double offset = surfaceOffsetAtPixel(terrain->node.get(), epsg, pixel.x(), pixel.y(), elevation);
         QVERIFY2(std::abs(offset) < metreTolerance, qPrintable(QString::number(offset)));
+    }
+
+    // Thinned, a DEM is a tile pyramid: loaded down to its finest tiles (as
+    // the pager does near the eye), the mesh passes through every pixel at its own height.
+    void pyramidReachesEveryPixel_data()
+    {
+        QTest::addColumn<QPoint>("pixel");
+        // Odd pixels of the rough raster stand 40 m and 25 m above their neighbours: off the coarse stride.
+        QTest::newRow("an odd pixel") << QPoint(1, 1);
+        QTest::newRow("the far corner") << QPoint(40, 30);
+        QTest::newRow("inside a tile, off every coarser stride") << QPoint(17, 13);
+    }
+
+    void pyramidReachesEveryPixel()
+    {
+        QFETCH(QPoint, pixel);
+        const Raster raster{32610, QSize(41, 31), true, {}, {}, nodataValue, true};
+        QVERIFY(writeGeoTiff(path(), raster));
+        QString error;
+        const auto terrain = loadDemTerrain(path(), error, 8);
+        QVERIFY2(terrain, qPrintable(error));
+        loadAllTiles(terrain->node.get());
+        const double elevation = heightOf(raster, pixel.x(), pixel.y());
+        const double offset = surfaceOffsetAtPixel(terrain->node.get(), 32610, pixel.x(), pixel.y(), elevation);
+        QVERIFY2(std::abs(offset) < metreTolerance, qPrintable(QString::number(offset)));
+    }
+
+    // Full-resolution tiles side by side give their shared edge one normal:
+    // from their own samples alone, each edge showed as a line of light or shade.
+    void neighbouringTilesShadeAlike()
+    {
+        QVERIFY(writeGeoTiff(path(), Raster{32610, QSize(41, 31), true, {}, {}, nodataValue, true}));
+        QString error;
+        const auto terrain = loadDemTerrain(path(), error, 8);
+        QVERIFY2(terrain, qPrintable(error));
+        loadAllTiles(terrain->node.get());
+        std::map<std::array<long, 3>, osg::Vec3> normalAt; // by position in millimetres
+        int shared = 0;
+        int unlike = 0;
+        forEachFinestVertex(terrain->node.get(), [&](const osg::Vec3d& position, const osg::Vec3& normal) {
+            const std::array<long, 3> key{std::lround(position.x() * 1e3), std::lround(position.y() * 1e3),
+                                          std::lround(position.z() * 1e3)};
+            const auto [it, added] = normalAt.emplace(key, normal);
+            shared += added ? 0 : 1;
+            unlike += !added && (it->second - normal).length() > 1e-3 ? 1 : 0;
+        });
+        QVERIFY(shared > 0);
+        QCOMPARE(unlike, 0);
     }
 
     void demRefusals_data()
@@ -232,6 +329,116 @@ private slots:
         // A single pixel makes no triangle.
         QTest::newRow("one pixel") << Raster{4326, QSize(1, 1), true, {}, {}} << "at least 2 x 2";
         QTest::newRow("only nodata") << Raster{4326, small, true, {}, QRect(QPoint(), small)} << "no valid elevation";
+        QTest::newRow("only infinities") << Raster{4326, small, true, {}, QRect(QPoint(), small), -INFINITY}
+                                         << "no valid elevation";
+    }
+
+    // The fraction read reaches the progress bar, and Cancel stops the read.
+    void demProgress_data()
+    {
+        QTest::addColumn<int>("cancelAfter"); // calls answered true before the first false; -1: never false
+        QTest::newRow("read to the end") << -1;
+        QTest::newRow("cancelled at once") << 0;
+        QTest::newRow("cancelled half way") << 5;
+    }
+
+    void demProgress()
+    {
+        QFETCH(int, cancelAfter);
+        QVERIFY(writeGeoTiff(path(), Raster{4326, QSize(12, 10), true, {}, {}}));
+        std::vector<double> fractions;
+        QString error;
+        const auto samples = readDemSamples(path(), 1024, error, [&](double fraction) {
+            fractions.push_back(fraction);
+            return cancelAfter < 0 || int(fractions.size()) <= cancelAfter;
+        });
+        // A cancelled read stops at the next row and returns nothing; a whole one reports every row up to 1.
+        QCOMPARE(samples.has_value(), cancelAfter < 0);
+        QCOMPARE(int(fractions.size()), cancelAfter < 0 ? 10 : cancelAfter + 1);
+        QVERIFY(std::is_sorted(fractions.begin(), fractions.end()) && fractions.back() <= 1.0);
+        QVERIFY(cancelAfter >= 0 || fractions.back() == 1.0);
+    }
+
+    // The heights named on a DEM are its own at full resolution, at any
+    // fractional pixel position (pixel centres at whole numbers).
+    void demHeights_data()
+    {
+        QTest::addColumn<QPointF>("pixel");
+        QTest::addColumn<QRect>("hole");
+        QTest::addColumn<double>("elevation"); // NaN: none may be named
+        // Off by half a pixel, every named height was 50 m out along a row.
+        QTest::newRow("on a pixel centre") << QPointF(2, 1) << QRect() << knownHeight(2, 1);
+        QTest::newRow("between four pixels: bilinear, not the nearest")
+            << QPointF(2.25, 1.5) << QRect() << knownHeight(2, 1) + 25.0 + 3.5;
+        // Read in windows of 256 pixels: both sides of a seam must come from the right window.
+        QTest::newRow("across a window seam") << QPointF(255.5, 2) << QRect() << knownHeight(255, 2) + 50.0;
+        QTest::newRow("a nodata neighbour left out") << QPointF(2.5, 1) << QRect(3, 1, 1, 1) << knownHeight(2, 1);
+        // Beyond the outermost pixel centres the DEM says nothing; a clamped read would invent a height there.
+        QTest::newRow("beyond the last pixel centre") << QPointF(299.6, 1) << QRect() << double(NAN);
+    }
+
+    void demHeights()
+    {
+        QFETCH(QPointF, pixel);
+        QFETCH(QRect, hole);
+        QFETCH(double, elevation);
+        QVERIFY(writeGeoTiff(path(), Raster{4326, QSize(300, 4), true, {}, hole}));
+        QString error;
+        const std::shared_ptr<DemHeightField> heights = DemHeightField::open(path(), error);
+        QVERIFY2(heights, qPrintable(error));
+        const std::array<double, 6> t = geoTransform(4326);
+        const double height = heights->heightAt(t[3] + (pixel.y() + 0.5) * t[5], t[0] + (pixel.x() + 0.5) * t[1]);
+        QVERIFY2(std::isnan(elevation) ? std::isnan(height) : std::abs(height - elevation) < metreTolerance,
+                 qPrintable(QString::number(height, 'f', 3)));
+    }
+
+    // Where the line of sight meets the DEM, from a hit on a coarser mesh: the
+    // eye at 1000 m looks down at 45 degrees onto a mesh hit at height 0.
+    void rayRefinement_data()
+    {
+        QTest::addColumn<double>("ground"); // the DEM's level there, metres; NaN: unknown
+        // Returning the mesh's point named a height 50 m off the DEM.
+        QTest::newRow("mesh above the ground: on to it") << -50.0;
+        QTest::newRow("mesh below the ground: back to it") << 50.0;
+        // Where the DEM says nothing no point is named, rather than a NaN one.
+        QTest::newRow("ground unknown") << double(NAN);
+    }
+
+    void rayRefinement()
+    {
+        QFETCH(double, ground);
+        const osg::Vec3d eye(0.0, 0.0, 1000.0);
+        const auto hit = refineRayHit(eye, osg::Vec3d(1000.0, 0.0, 0.0), 1.0,
+                                      [ground](const osg::Vec3d& p) { return p.z() - ground; });
+        QCOMPARE(hit.has_value(), !std::isnan(ground));
+        // On the line of sight (x + z = 1000) and on the ground, to the centimetre.
+        QVERIFY(!hit || (std::abs(hit->z() - ground) < 0.01 && std::abs(hit->x() + hit->z() - 1000.0) < 0.01));
+    }
+
+    // The near and far planes for an eye aboveGround over the terrain and
+    // aboveEllipsoid over WGS84, whose farthest terrain point lies farthest away (metres).
+    void depthRange_data()
+    {
+        QTest::addColumn<double>("aboveGround");
+        QTest::addColumn<double>("aboveEllipsoid");
+        QTest::addColumn<double>("farthest");
+        // A far plane fixed at 1000 km cut off a DEM of a few degrees and hid one of ten.
+        QTest::newRow("20 degree DEM from 20 m") << 20.0 << 1500.0 << 2.5e6;
+        QTest::newRow("high above: the earth's horizon") << 1e5 << 1e5 << 2e5;
+        QTest::newRow("unknown heights: still a range") << double(NAN) << double(NAN) << double(NAN);
+    }
+
+    void depthRange()
+    {
+        QFETCH(double, aboveGround);
+        QFETCH(double, aboveEllipsoid);
+        QFETCH(double, farthest);
+        const DepthRange range = depthRangeFor(aboveGround, aboveEllipsoid, farthest);
+        QVERIFY(std::isfinite(range.zFar) && range.zNear > 0.0 && range.zNear < range.zFar);
+        // The ground under the eye is not clipped; all the terrain and the horizon are within reach.
+        QVERIFY(std::isnan(aboveGround) || range.zNear < aboveGround);
+        const double horizon = std::sqrt(aboveEllipsoid * (2.0 * 6378137.0 + aboveEllipsoid));
+        QVERIFY(std::isnan(farthest) || (range.zFar >= farthest && range.zFar >= horizon));
     }
 
     void demRefusals()

@@ -1,3 +1,5 @@
+#include "TestVrt.h"
+
 #include <QImage>
 #include <QImageReader>
 #include <QProcess>
@@ -21,6 +23,11 @@ private slots:
         // The plugins, the window and the scene go down in order, without a crash.
         QTest::newRow("frames, then a clean exit") << QStringList{"--frames", "30", "--size", "480x300"} << true << 0;
         QTest::newRow("missing DEM") << QStringList{"--dem", "/nonexistent/terrain.tif", "--frames", "1"} << true << 2;
+        // The width made a row buffer of 8 GB: std::bad_alloc aborted the viewer (134).
+        QTest::newRow("absurd width") << QStringList{"--dem", vrt("wide", 1000000000, 47.0), "--frames", "1"} << true
+                                      << 2;
+        // Every vertex was NaN: the viewer showed sky and called the DEM loaded.
+        QTest::newRow("beyond the pole") << QStringList{"--dem", vrt("polar", 10, 95.0), "--frames", "1"} << true << 2;
         // Qt would abort with its platform message before the options were read.
         QTest::newRow("unknown option, no display") << QStringList{"--bogus"} << false << 2;
         QTest::newRow("no display") << QStringList{"--frames", "1"} << false << 2;
@@ -58,7 +65,8 @@ private slots:
         const QImage image = QImage(arguments[1]).convertToFormat(QImage::Format_RGB32);
         // The view is at the window's right, above a status bar about 20 pixels high.
         const QRect view(image.width() - 640, image.height() - 420, 640, 400);
-        QVERIFY2(isSky(image.pixel(view.left() + 10, view.top() + 10)), "sky in the top left corner");
+        // Looking down, the top of the view shows the earth beyond the terrain, not sky as if it floated in a void.
+        QVERIFY2(!isSky(image.pixel(view.left() + 10, view.top() + 10)), "the earth in the top left corner");
         // Around the middle of the part the recorder's dialog at the right leaves free: lit, varied terrain.
         QSet<QRgb> colours;
         int sky = 0;
@@ -71,6 +79,13 @@ private slots:
     }
 
 private:
+    QString vrt(const QString& name, int side, double north)
+    {
+        const QString path = outputDir.filePath(name + ".vrt");
+        velmora::testing::writeVrt(path, side, north);
+        return path;
+    }
+
     // Sky blue as the viewer clears to, give or take the picture's compression.
     static bool isSky(QRgb pixel)
     {

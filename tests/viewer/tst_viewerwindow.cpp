@@ -7,6 +7,9 @@
 #include "ViewerWindow.h"
 #include "TestRaster.h"
 
+#include "TestVrt.h"
+
+#include <velmora/terrain/TerrainManager.h>
 #include <velmora/widget/plugin/WidgetPlugin.h>
 
 #include <QAbstractButton>
@@ -515,6 +518,132 @@ private slots:
     }
 
     // Late: it leaves the dialogs where the shrunk view put them.
+    // Off the terrain's edge the earth goes on: sixty arrow presses north showed only sky before.
+    void arrowsNorthStillShowTheEarth()
+    {
+        toStart();
+        drag(Qt::LeftButton, Qt::NoModifier, QPoint(400, 400), QPoint(400, 400));
+        for (int i = 0; i < 60; ++i) {
+            QTest::keyClick(view(), Qt::Key_Up);
+            view()->renderFrame();
+        }
+        const QImage image = view()->grabViewport();
+        for (int y = image.height() / 2; y < image.height(); y += 20)
+            for (int x = 0; x < image.width() / 2; x += 20)
+                QVERIFY2(!isSky(image.pixel(x, y)), qPrintable(QString("sky at %1, %2").arg(x).arg(y)));
+    }
+
+    void opensElevationModels()
+    {
+        const osg::Node* builtIn = app()->getTerrain();
+        QString error;
+        QVERIFY2(session->openElevationModel(folder.filePath("slope.tif"), error), qPrintable(error));
+        QVERIFY(app()->getTerrain() != builtIn && session->window()->windowTitle().contains("slope.tif"));
+        // The camera goes to the new terrain's start view, and the Compass panel shows it in the new frame.
+        QVERIFY((eye() - app()->getStartPosition()).length() < positionTolerance);
+        view()->renderFrame();
+        QVERIFY2((local() - eye()).length() < 0.01, qPrintable(field("localXTextBox")->text()));
+    }
+
+    void refusedElevationModelsKeepTheTerrain_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("not a raster") << QCoreApplication::applicationFilePath();
+        // A row buffer of 8 GB: std::bad_alloc aborted the viewer.
+        QVERIFY(velmora::testing::writeVrt(folder.filePath("wide.vrt"), 1000000000, 47.0));
+        QTest::newRow("absurd width") << folder.filePath("wide.vrt");
+        // Opened silently with every vertex NaN: sky, and a title naming the file.
+        QVERIFY(velmora::testing::writeVrt(folder.filePath("polar.vrt"), 10, 95.0));
+        QTest::newRow("beyond the pole") << folder.filePath("polar.vrt");
+    }
+
+    // A refusal says why and leaves the terrain, its title and its georeference as they were.
+    void refusedElevationModelsKeepTheTerrain()
+    {
+        QFETCH(QString, file);
+        const osg::Node* shown = app()->getTerrain();
+        const QString title = session->window()->windowTitle();
+        const double originLatitude = velmora::terrain::TerrainManager::instance()->getOriginLatitude();
+        QString error;
+        QVERIFY(!session->openElevationModel(file, error));
+        QVERIFY2(error.count(QFileInfo(file).fileName()) == 1, qPrintable(error)); // named once
+        QVERIFY(app()->getTerrain() == shown && session->window()->windowTitle() == title);
+        QCOMPARE(velmora::terrain::TerrainManager::instance()->getOriginLatitude(), originLatitude);
+    }
+
+    // A DEM wider than the 1024 vertices a side it is drawn with, with relief at
+    // every other pixel that the drawn mesh skips: a pick names the DEM's own
+    // height there (bilinear), within 5 cm, as seen from afar and close up.
+    void largeDemPicksAreItsOwnHeights_data()
+    {
+        QTest::addColumn<double>("closeUp"); // metres from the eye to the ground looked at; 0: the start view
+        QTest::addColumn<QPoint>("pixel");
+        QTest::addColumn<int>("scan"); // pixels down from pixel, every one picked until the terrain ends
+        // Picks on the mesh were up to 40 m off the DEM between its vertices.
+        QTest::newRow("start view, west") << 0.0 << QPoint(350, 430) << 0;
+        // A curtain hung below the DEM's own edge was picked as ground kilometres below it.
+        QTest::newRow("start view, down past the near edge") << 0.0 << QPoint(600, 405) << 150;
+        QTest::newRow("close up, centre") << 3000.0 << QPoint(600, 400) << 0;
+        QTest::newRow("close up, off centre") << 3000.0 << QPoint(420, 520) << 0;
+    }
+
+    void largeDemPicksAreItsOwnHeights()
+    {
+        QFETCH(double, closeUp);
+        QFETCH(QPoint, pixel);
+        const velmora::testing::Raster raster{4326, QSize(1030, 64), true, {}, {}, velmora::testing::nodataValue, true};
+        const QString path = folder.filePath("rough.tif");
+        QString error;
+        if (!session->window()->windowTitle().contains("rough.tif"))
+            QVERIFY(velmora::testing::writeGeoTiff(path, raster) && session->openElevationModel(path, error));
+        // Framed in the whole view, where the rows' pixels were chosen: a pick does not mind the panels over it.
+        app()->setFramingArea(QRectF());
+        toStart();
+        osg::Vec3d picked;
+        if (closeUp > 0.0) {
+            // Along the start view's line of sight to closeUp metres from the ground at its centre.
+            QVERIFY(pick(view()->viewport()->rect().center(), picked));
+            const osg::Vec3d start = eye();
+            app()->warpToPosition(start + (picked - start) * (1.0 - closeUp / (picked - start).length()));
+            view()->renderFrame();
+        }
+        QFETCH(int, scan);
+        QVERIFY(pick(pixel, picked));
+        for (int down = 0; down <= scan && pick(pixel + QPoint(0, down), picked); ++down) {
+            gmtl::Vec<double, 3> lonLatHeight;
+            velmora::terrain::TerrainManager::instance()->convertTerrainLocalToGdc(
+                gmtl::Vec<double, 3>(picked.x(), picked.y(), picked.z()), lonLatHeight);
+            const double expected = bilinearHeight(raster, lonLatHeight[1], lonLatHeight[0]);
+            QVERIFY2(std::abs(lonLatHeight[2] - expected) < 0.05,
+                     qPrintable(QString("%1 m, the DEM %2 m, %3 pixels down")
+                                    .arg(lonLatHeight[2], 0, 'f', 3)
+                                    .arg(expected, 0, 'f', 3)
+                                    .arg(down)));
+        }
+    }
+
+    // The far edge of a DEM ten degrees on a side, 1800 km from the start view, is drawn:
+    // a far plane fixed at 1000 km cut all of it off.
+    void wideDemShowsItsFarEdge()
+    {
+        const QString path = folder.filePath("wide.tif");
+        QVERIFY(velmora::testing::writeGeoTiff(path, {4326, QSize(100, 100), true, {}, {}, 0.0f, false, 10.0}));
+        QString error;
+        QVERIFY2(session->openElevationModel(path, error), qPrintable(error));
+        toStart();
+        // The middle of the first row, 0.1 degree pixels from 46.9 N, -121.8 E.
+        gmtl::Vec<double, 3> edge;
+        velmora::terrain::TerrainManager::instance()->convertGdcToTerrainLocal(
+            gmtl::Vec<double, 3>(46.85, -116.75, velmora::testing::knownHeight(50, 0)), edge);
+        const QImage image = view()->grabViewport();
+        const QPointF onImage = onScreen(osg::Vec3d(edge[0], edge[1], edge[2])) * view()->viewport()->devicePixelRatioF();
+        // A few pixels nearer, the terrain; a few beyond, the earth: not the same colour.
+        const QRgb inside = image.pixel(int(onImage.x()), int(onImage.y()) + 4);
+        const QRgb beyond = image.pixel(int(onImage.x()), int(onImage.y()) - 6);
+        QVERIFY2(!isSky(inside) && std::abs(qGreen(inside) - qGreen(beyond)) + std::abs(qRed(inside) - qRed(beyond)) > 20,
+                 qPrintable(QString("%1 against %2").arg(inside, 0, 16).arg(beyond, 0, 16)));
+    }
+
     void dialogsStayWithinReach()
     {
         // Shrunk below the size of the panels, then the recorder's title bar dragged past the bottom right corner.
@@ -530,24 +659,6 @@ private slots:
             QVERIFY2(inView.contains(dialogOf(p)->windowFrameGeometry().topLeft() + QPointF(20, 5)),
                      qPrintable(p.gui->getText()));
         QVERIFY(inView.contains(dialogOf(recorder)->windowFrameGeometry()));
-    }
-
-    void opensElevationModels()
-    {
-        const osg::Node* builtIn = app()->getTerrain();
-        QString error;
-        QVERIFY2(session->openElevationModel(folder.filePath("slope.tif"), error), qPrintable(error));
-        QVERIFY(app()->getTerrain() != builtIn && session->window()->windowTitle().contains("slope.tif"));
-        // The camera goes to the new terrain's start view, and the Compass panel shows it in the new frame.
-        QVERIFY((eye() - app()->getStartPosition()).length() < positionTolerance);
-        view()->renderFrame();
-        QVERIFY2((local() - eye()).length() < 0.01, qPrintable(field("localXTextBox")->text()));
-        // A refusal says why, naming the file once, and leaves the terrain shown before.
-        const osg::Node* slope = app()->getTerrain();
-        const QString notRaster = QCoreApplication::applicationFilePath();
-        QVERIFY(!session->openElevationModel(notRaster, error));
-        QVERIFY2(error.count(QFileInfo(notRaster).fileName()) == 1, qPrintable(error));
-        QVERIFY(app()->getTerrain() == slope && session->window()->windowTitle().contains("slope.tif"));
     }
 
 private:
@@ -626,20 +737,42 @@ private:
     }
 
     void toStart() { app()->warpToStart(), view()->renderFrame(); }
+    // The terrain point the viewer names under a view pixel (logical coordinates).
+    bool pick(const QPoint& pixel, osg::Vec3d& point) const
+    {
+        const double ratio = view()->viewport()->devicePixelRatioF();
+        return app()->intersectTerrain((pixel.x() + 0.5) * ratio, (view()->viewport()->height() - pixel.y() - 0.5) * ratio,
+                                       point);
+    }
+    // The DEM's own height at a latitude and longitude: bilinear between the four nearest pixel centres.
+    static double bilinearHeight(const velmora::testing::Raster& raster, double latitude, double longitude)
+    {
+        const std::array<double, 6> t = velmora::testing::geoTransform(raster.epsg);
+        const double column = (longitude - t[0]) / (t[1] * raster.pixelScale) - 0.5;
+        const double row = (latitude - t[3]) / (t[5] * raster.pixelScale) - 0.5;
+        const int c = int(std::floor(column)), r = int(std::floor(row));
+        const double fc = column - c, fr = row - r;
+        const auto h = [&raster](int cc, int rr) { return velmora::testing::heightOf(raster, cc, rr); };
+        return (1 - fr) * ((1 - fc) * h(c, r) + fc * h(c + 1, r)) + fr * ((1 - fc) * h(c, r + 1) + fc * h(c + 1, r + 1));
+    }
+    // Sky blue as the viewer clears to.
+    static bool isSky(QRgb pixel)
+    {
+        return std::abs(qRed(pixel) - 135) <= 8 && std::abs(qGreen(pixel) - 186) <= 8 && std::abs(qBlue(pixel) - 235) <= 8;
+    }
     osg::Vec3d eye() const { return osg::Vec3d() * camera()->getInverseViewMatrix(); }
     // The heading the panel shows, from -180 to 180 degrees.
     double heading() const
     {
         return std::remainder(panel->findChild<QLabel*>("orientationLabel")->text().section(": ", 1).toDouble(), 360.0);
     }
-    // Where the camera shows point, in the view's logical coordinates.
     // A left drag from the middle of the terrain, wherever the view shows it: turns the camera.
     void dragTerrainCentre(const QPoint& offset)
     {
         const QPoint from = onScreen(app()->getTerrain()->getBound().center()).toPoint();
         drag(Qt::LeftButton, Qt::NoModifier, from, from + offset);
     }
-
+    // Where the camera shows point, in the view's logical coordinates.
     QPointF onScreen(const osg::Vec3d& point) const
     {
         const osg::Vec3d at = point * camera()->getViewMatrix() * camera()->getProjectionMatrix() *

@@ -1,11 +1,17 @@
 #include "Terrain.h"
 
+#include "DemHeightField.h"
 #include "DemRaster.h"
+#include "DemTileReader.h"
 #include "ElevationColorRamp.h"
 #include "SyntheticRelief.h"
 #include "TerrainMesh.h"
+#include "TerrainSurface.h"
 
 #include <velmora/terrain/TerrainManager.h>
+
+#include <GeographicLib/Geocentric.hpp>
+#include <GeographicLib/LocalCartesian.hpp>
 
 #include <QFileInfo>
 
@@ -91,46 +97,82 @@ Terrain makeBuiltInTerrain()
 
 std::optional<Terrain> loadDemTerrain(const QString& path, QString& error, int maxVerticesPerSide)
 {
-    const std::optional<DemSamples> samples = readDemSamples(path, maxVerticesPerSide, error);
-    if (!samples) {
-        return std::nullopt;
-    }
-    return makeDemTerrain(path, *samples);
+    std::optional<Terrain> terrain = buildDemTerrain(path, error, {}, maxVerticesPerSide);
+    if (terrain)
+        useOrigin(*terrain);
+    return terrain;
 }
 
-Terrain makeDemTerrain(const QString& path, const DemSamples& samples)
+namespace {
+
+std::optional<Terrain> buildDemMesh(const QString& path, QString& error, const DemProgress& progress,
+                                    int maxVerticesPerSide)
 {
-    const std::size_t centre = static_cast<std::size_t>(samples.rows / 2) * static_cast<std::size_t>(samples.columns) +
-                               static_cast<std::size_t>(samples.columns / 2);
-    const double originLatitude = samples.latitudes[centre];
-    const double originLongitude = samples.longitudes[centre];
-    const double originHeight = samples.elevations[centre];
+    const std::optional<DemSamples> samples = readDemSamples(path, maxVerticesPerSide, error, progress);
+    if (!samples)
+        return std::nullopt;
+    std::shared_ptr<const DemHeightField> heights = DemHeightField::open(path, error);
+    if (!heights)
+        return std::nullopt;
 
-    osg::ref_ptr<terrain::TerrainManager> manager = terrain::TerrainManager::instance();
-    manager->setOrigin(originLatitude, originLongitude, originHeight);
+    const std::size_t centre = static_cast<std::size_t>(samples->rows / 2) * static_cast<std::size_t>(samples->columns) +
+                               static_cast<std::size_t>(samples->columns / 2);
+    Terrain terrain;
+    terrain.originLatitude = samples->latitudes[centre];
+    terrain.originLongitude = samples->longitudes[centre];
+    terrain.originHeight = samples->elevations[centre];
 
+    // The same east-north-up frame the TerrainManager keeps, built here so
+    // that this thread never touches the manager the scene is using.
+    const GeographicLib::LocalCartesian frame(terrain.originLatitude, terrain.originLongitude, terrain.originHeight,
+                                              GeographicLib::Geocentric::WGS84());
     TerrainGrid grid;
-    grid.columns = samples.columns;
-    grid.rows = samples.rows;
-    grid.elevations = samples.elevations;
+    grid.columns = samples->columns;
+    grid.rows = samples->rows;
+    grid.elevations = samples->elevations;
     grid.positions.reserve(grid.elevations.size());
     for (std::size_t k = 0; k < grid.elevations.size(); ++k) {
-        const gmtl::Vec<double, 3> gdc(samples.latitudes[k], samples.longitudes[k], samples.elevations[k]);
-        gmtl::Vec<double, 3> local;
-        manager->convertGdcToTerrainLocal(gdc, local);
-        grid.positions.emplace_back(local[0], local[1], local[2]);
+        double x = 0.0;
+        double y = 0.0;
+        double z = 0.0;
+        frame.Forward(samples->latitudes[k], samples->longitudes[k], samples->elevations[k], x, y, z);
+        grid.positions.emplace_back(x, y, z);
     }
 
-    Terrain terrain = makeTerrain(grid);
-    terrain.originLatitude = originLatitude;
-    terrain.originLongitude = originLongitude;
-    terrain.originHeight = originHeight;
-    terrain.description = QStringLiteral("DEM: %1").arg(QFileInfo(path).fileName());
-    if (samples.stride > 1) {
-        terrain.description += QStringLiteral(" (sampled every %1 pixels)").arg(samples.stride);
+    const Terrain meshed = makeTerrain(grid);
+    terrain.bounds = meshed.bounds;
+    terrain.node = meshed.node;
+    // Thinned, the samples are only the coarsest level: nearer the eye the raster's own pixels are drawn.
+    if (samples->stride > 1) {
+        const auto [lowest, highest] = std::minmax_element(samples->elevations.begin(), samples->elevations.end());
+        terrain.node = DemTileReader::buildPyramid(path, *samples, frame, *lowest, *highest);
     }
-    terrain.synthetic = false;
+    terrain.description = QStringLiteral("DEM: %1").arg(QFileInfo(path).fileName());
+    // Far away a large DEM is drawn thinned; saying its size tells the user near views show every pixel.
+    if (samples->stride > 1)
+        terrain.description +=
+            QStringLiteral(" (%1 x %2 pixels, full detail near the eye)").arg(samples->rasterColumns).arg(samples->rasterRows);
+    terrain.surface = std::make_shared<const TerrainSurface>(std::move(heights));
     return terrain;
+}
+
+} // namespace
+
+std::optional<Terrain> buildDemTerrain(const QString& path, QString& error, const DemProgress& progress,
+                                       int maxVerticesPerSide)
+{
+    try {
+        return buildDemMesh(path, error, progress, maxVerticesPerSide);
+    } catch (const std::bad_alloc&) {
+        error = QStringLiteral("Not enough memory to show %1").arg(QFileInfo(path).fileName());
+        return std::nullopt;
+    }
+}
+
+void useOrigin(const Terrain& terrain)
+{
+    terrain::TerrainManager::instance()->setOrigin(terrain.originLatitude, terrain.originLongitude,
+                                                   terrain.originHeight);
 }
 
 } // namespace velmora::viewer

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <vector>
 
 namespace velmora::viewer {
 
@@ -69,9 +70,73 @@ osg::ref_ptr<osg::DrawElementsUInt> buildTriangles(const TerrainGrid& grid, floa
     return triangles;
 }
 
+// Hangs a curtain of depth metres below the vertices along one edge, in order.
+void appendSkirt(const std::vector<unsigned>& edge, float depth, osg::Vec3Array& vertices, osg::Vec3Array& normals,
+                 osg::Vec4Array& colors, osg::DrawElementsUInt& triangles)
+{
+    const auto first = static_cast<unsigned>(vertices.size());
+    for (unsigned index : edge) {
+        vertices.push_back(vertices[index] - osg::Vec3(0.0f, 0.0f, depth));
+        normals.push_back(normals[index]);
+        colors.push_back(colors[index]);
+    }
+    for (unsigned k = 0; k + 1 < edge.size(); ++k) {
+        const std::array<unsigned, 6> curtain{edge[k], edge[k + 1], first + k + 1, edge[k], first + k + 1, first + k};
+        triangles.insert(triangles.end(), curtain.begin(), curtain.end());
+    }
+}
+
+void appendSkirts(const TerrainGrid& grid, const Skirts& skirts, osg::Vec3Array& vertices, osg::Vec3Array& normals,
+                  osg::Vec4Array& colors, osg::DrawElementsUInt& triangles)
+{
+    const auto columns = static_cast<unsigned>(grid.columns);
+    const auto rows = static_cast<unsigned>(grid.rows);
+    const auto edge = [](unsigned start, unsigned step, unsigned count) {
+        std::vector<unsigned> indices(count);
+        for (unsigned k = 0; k < count; ++k)
+            indices[k] = start + k * step;
+        return indices;
+    };
+    if (skirts.depth <= 0.0f)
+        return;
+    if (skirts.firstRow)
+        appendSkirt(edge(0, 1, columns), skirts.depth, vertices, normals, colors, triangles);
+    if (skirts.lastRow)
+        appendSkirt(edge((rows - 1) * columns, 1, columns), skirts.depth, vertices, normals, colors, triangles);
+    if (skirts.firstColumn)
+        appendSkirt(edge(0, columns, rows), skirts.depth, vertices, normals, colors, triangles);
+    if (skirts.lastColumn)
+        appendSkirt(edge(columns - 1, columns, rows), skirts.depth, vertices, normals, colors, triangles);
+}
+
 } // namespace
 
-osg::ref_ptr<osg::Geode> buildTerrainMesh(const TerrainGrid& grid, const ElevationColorRamp& ramp)
+std::vector<osg::Vec3> computeTerrainNormals(const TerrainGrid& grid)
+{
+    const std::size_t count = static_cast<std::size_t>(std::max(grid.columns, 0)) *
+                              static_cast<std::size_t>(std::max(grid.rows, 0));
+    if (grid.columns < 2 || grid.rows < 2 || grid.positions.size() != count)
+        return {};
+    const osg::ref_ptr<osg::Vec3Array> normals = computeNormals(grid, gridOrientation(grid));
+    return std::vector<osg::Vec3>(normals->begin(), normals->end());
+}
+
+osg::ref_ptr<osg::StateSet> makeTerrainState()
+{
+    // Lit, with the vertex colours driving ambient and diffuse so the
+    // hypsometric tints survive the viewer's light.
+    osg::ref_ptr<osg::StateSet> state = new osg::StateSet;
+    osg::ref_ptr<osg::Material> material = new osg::Material;
+    material->setColorMode(osg::Material::AMBIENT_AND_DIFFUSE);
+    material->setSpecular(osg::Material::FRONT_AND_BACK, osg::Vec4(0.0f, 0.0f, 0.0f, 1.0f));
+    state->setAttributeAndModes(material, osg::StateAttribute::ON);
+    state->setMode(GL_LIGHTING, osg::StateAttribute::ON);
+    state->setMode(GL_CULL_FACE, osg::StateAttribute::OFF);
+    return state;
+}
+
+osg::ref_ptr<osg::Geode> buildTerrainMesh(const TerrainGrid& grid, const ElevationColorRamp& ramp, const Skirts& skirts,
+                                          osg::StateSet* state)
 {
     const std::size_t count = static_cast<std::size_t>(std::max(grid.columns, 0)) *
                               static_cast<std::size_t>(std::max(grid.rows, 0));
@@ -91,20 +156,18 @@ osg::ref_ptr<osg::Geode> buildTerrainMesh(const TerrainGrid& grid, const Elevati
     geometry->setName("terrain");
     geometry->setUseDisplayList(false);
     geometry->setUseVertexBufferObjects(true);
+    osg::ref_ptr<osg::Vec3Array> normals = grid.normals.size() == count
+                                               ? osg::ref_ptr<osg::Vec3Array>(
+                                                     new osg::Vec3Array(grid.normals.begin(), grid.normals.end()))
+                                               : computeNormals(grid, orientation);
+    osg::ref_ptr<osg::DrawElementsUInt> triangles = buildTriangles(grid, orientation);
+    appendSkirts(grid, skirts, *vertices, *normals, *colors, *triangles);
     geometry->setVertexArray(vertices);
-    geometry->setNormalArray(computeNormals(grid, orientation), osg::Array::BIND_PER_VERTEX);
+    geometry->setNormalArray(normals, osg::Array::BIND_PER_VERTEX);
     geometry->setColorArray(colors, osg::Array::BIND_PER_VERTEX);
-    geometry->addPrimitiveSet(buildTriangles(grid, orientation));
+    geometry->addPrimitiveSet(triangles);
 
-    // Lit, with the vertex colours driving ambient and diffuse so the
-    // hypsometric tints survive the viewer's light.
-    osg::StateSet* state = geometry->getOrCreateStateSet();
-    osg::ref_ptr<osg::Material> material = new osg::Material;
-    material->setColorMode(osg::Material::AMBIENT_AND_DIFFUSE);
-    material->setSpecular(osg::Material::FRONT_AND_BACK, osg::Vec4(0.0f, 0.0f, 0.0f, 1.0f));
-    state->setAttributeAndModes(material, osg::StateAttribute::ON);
-    state->setMode(GL_LIGHTING, osg::StateAttribute::ON);
-    state->setMode(GL_CULL_FACE, osg::StateAttribute::OFF);
+    geometry->setStateSet(state ? state : makeTerrainState().get());
 
     osg::ref_ptr<osg::Geode> geode = new osg::Geode;
     geode->setName("terrain");

@@ -1,0 +1,195 @@
+// A recorded run, not a Google Benchmark: opens a DEM in the real viewer
+// window (under Xvfb), with no plugins, and prints the figures of
+// bench/README.md's terrain section:
+//   - wall time from the start of loading to the first frame, and to the
+//     frame after which no tile is still loading (full detail);
+//   - the resident set size then, and after the flight;
+//   - the height error of picks at 1000 random pixels of the start view and
+//     of a close-up (3 km from the ground at the view's centre), against the
+//     DEM's bilinear value at the picked latitude and longitude, read
+//     through GDAL here (max and 99th percentile; misses are not counted);
+//   - frame times while flying 200 m a frame for flightFrames frames (600
+//     unless given), 50 frames north and 50 back, so each run draws the same.
+//
+//     xvfb-run -a -s "-screen 0 1600x1000x24" bench_terrain DEM [flightFrames]
+//
+// The DEM must be in WGS84 degrees (as make_test_dem writes them).
+
+#include "SceneView.h"
+#include "ViewerApplication.h"
+#include "ViewerSession.h"
+#include "ViewerWindow.h"
+
+#include <velmora/terrain/TerrainManager.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QWindow>
+
+#include <gdal_priv.h>
+#include <osgDB/DatabasePager>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <vector>
+
+#include <unistd.h>
+
+using velmora::viewer::ViewerApplication;
+using velmora::viewer::ViewerSession;
+
+namespace {
+
+double residentMiB()
+{
+    long pages = 0, resident = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+// The DEM's own height at a latitude and longitude: bilinear between the four nearest pixel centres.
+class Reference
+{
+public:
+    explicit Reference(const char* path) : dataset(GDALDataset::Open(path, GDAL_OF_RASTER | GDAL_OF_READONLY))
+    {
+        if (dataset)
+            dataset->GetGeoTransform(transform);
+    }
+    ~Reference() { GDALClose(dataset); }
+    bool valid() const { return dataset != nullptr; }
+    double heightAt(double latitude, double longitude) const
+    {
+        const double column = (longitude - transform[0]) / transform[1] - 0.5;
+        const double row = (latitude - transform[3]) / transform[5] - 0.5;
+        const int c = std::clamp(int(std::floor(column)), 0, dataset->GetRasterXSize() - 2);
+        const int r = std::clamp(int(std::floor(row)), 0, dataset->GetRasterYSize() - 2);
+        float h[4] = {};
+        if (dataset->GetRasterBand(1)->RasterIO(GF_Read, c, r, 2, 2, h, 2, 2, GDT_Float32, 0, 0, nullptr) != CE_None)
+            return NAN;
+        const double fc = column - c, fr = row - r;
+        return (1 - fr) * ((1 - fc) * h[0] + fc * h[1]) + fr * ((1 - fc) * h[2] + fc * h[3]);
+    }
+
+private:
+    GDALDataset* dataset = nullptr;
+    double transform[6] = {};
+};
+
+struct Session
+{
+    ViewerSession& session;
+    ViewerApplication* app() const { return session.application(); }
+    velmora::viewer::SceneView* view() const { return session.window()->sceneView(); }
+    bool loading() const { return app()->getViewer()->getDatabasePager()->getRequestsInProgress(); }
+    // Frames until no tile is loading, at most limit milliseconds.
+    void renderUntilLoaded(int limit) const
+    {
+        QElapsedTimer clock;
+        clock.start();
+        do {
+            QApplication::processEvents();
+            view()->renderFrame();
+        } while (loading() && clock.elapsed() < limit);
+    }
+};
+
+void reportPicks(const char* name, const Session& s, const Reference& reference)
+{
+    std::mt19937 random(7);
+    const QSize size = s.view()->viewport()->size();
+    std::vector<double> errors;
+    for (int k = 0; k < 1000; ++k) {
+        osg::Vec3d point;
+        const double x = std::uniform_real_distribution<double>(0, size.width())(random);
+        const double y = std::uniform_real_distribution<double>(0, size.height())(random);
+        if (!s.app()->intersectTerrain(x, y, point))
+            continue;
+        gmtl::Vec<double, 3> gdc;
+        velmora::terrain::TerrainManager::instance()->convertTerrainLocalToGdc(
+            gmtl::Vec<double, 3>(point.x(), point.y(), point.z()), gdc);
+        errors.push_back(std::abs(gdc[2] - reference.heightAt(gdc[1], gdc[0])));
+    }
+    std::sort(errors.begin(), errors.end());
+    const auto at = [&errors](double q) { return errors.empty() ? NAN : errors[std::size_t(q * (errors.size() - 1))]; };
+    std::printf("%s: %zu of 1000 picks hit; error max %.3f m, p99 %.3f m, median %.3f m\n", name, errors.size(),
+                at(1.0), at(0.99), at(0.5));
+}
+
+// Flies flightFrames frames at 200 m a frame and prints the frame times and the memory after.
+void reportFlight(const Session& s, int flightFrames)
+{
+    // Back and forth along 10 km, so every run draws the same ground however fast it draws.
+    std::vector<double> frameTimes;
+    for (int k = 0; k < flightFrames; ++k) {
+        QElapsedTimer frame;
+        frame.start();
+        s.app()->moveLevel((k / 50) % 2 == 0 ? 200.0 : -200.0, 0.0);
+        QApplication::processEvents();
+        s.view()->renderFrame();
+        frameTimes.push_back(double(frame.nsecsElapsed()) / 1e6);
+    }
+    std::sort(frameTimes.begin(), frameTimes.end());
+    double sum = 0.0;
+    for (double t : frameTimes)
+        sum += t;
+    std::printf("flight: %zu frames, mean %.1f ms, median %.1f ms, p95 %.1f ms; %.1f MiB after\n",
+                frameTimes.size(), sum / double(frameTimes.size()), frameTimes[frameTimes.size() / 2],
+                frameTimes[std::size_t(0.95 * double(frameTimes.size() - 1))], residentMiB());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication qtApp(argc, argv);
+    if (argc < 2) {
+        std::fputs("usage: bench_terrain DEM [flightFrames]\n", stderr);
+        return 2;
+    }
+    GDALAllRegister();
+    const Reference reference(argv[1]);
+    const int flightFrames = std::max(argc > 2 ? std::atoi(argv[2]) : 600, 1);
+    velmora::viewer::ViewerOptions options;
+    options.demPath = QString::fromLocal8Bit(argv[1]);
+    options.pluginDir = QStringLiteral("/nonexistent");
+    options.viewSize = QSize(1280, 720);
+    std::printf("start: %.1f MiB\n", residentMiB());
+    QElapsedTimer clock;
+    clock.start();
+    ViewerSession session(options);
+    QString error;
+    if (!reference.valid() || !session.start(error)) {
+        std::fprintf(stderr, "bench_terrain: %s\n", qPrintable(error));
+        return 1;
+    }
+    const Session s{session};
+    s.view()->stopFrames();
+    while (!session.window()->windowHandle()->isExposed())
+        QApplication::processEvents();
+    s.view()->renderFrame();
+    std::printf("first frame: %lld ms, %.1f MiB\n", clock.elapsed(), residentMiB());
+    s.renderUntilLoaded(120000);
+    std::printf("full detail: %lld ms, %.1f MiB\n", clock.elapsed(), residentMiB());
+    reportPicks("start view", s, reference);
+
+    // Close up: along the start view's central line of sight to 3 km from the ground.
+    osg::Vec3d centre;
+    if (s.app()->intersectTerrain(640, 360, centre)) {
+        const osg::Vec3d eye = s.app()->getStartPosition();
+        s.app()->warpToPosition(eye + (centre - eye) * (1.0 - 3000.0 / (centre - eye).length()));
+    }
+    s.renderUntilLoaded(120000);
+    reportPicks("close up", s, reference);
+
+    reportFlight(s, flightFrames);
+    session.shutDown();
+    return 0;
+}

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "ElevationColorRamp.h"
+#include "TerrainMesh.h"
+
+#include <QString>
+
+#include <GeographicLib/LocalCartesian.hpp>
+
+#include <osg/Node>
+#include <osg/StateSet>
+#include <osg/ref_ptr>
+#include <osgDB/Callbacks>
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace velmora::viewer {
+
+class DemDataset;
+struct DemSamples;
+
+// A DEM drawn as a level-of-detail tile pyramid: the thinned samples read at
+// load time make the coarsest tiles, and each tile nearer the eye than a few
+// times its size is replaced by four tiles of its quarters at half its pixel
+// stride, down to every pixel of the raster. Finer tiles are osg::PagedLOD
+// children that OSG's DatabasePager loads on its worker threads through this
+// read callback and drops again when out of view, so memory stays bounded
+// whatever the raster's size. Every vertex sits at its pixel centre's true
+// geodetic position and height.
+class DemTileReader : public osgDB::ReadFileCallback
+{
+public:
+    // Cells along a tile's side.
+    static constexpr int tileCells = 128;
+    // A tile is replaced by its quarters once the eye is nearer than this many times its radius.
+    static constexpr float refineDistancePerRadius = 3.0f;
+
+    // The pyramid's root for the DEM at path, whose samples (thinned, with
+    // nodata filled) were read by readDemSamples; heights are coloured over
+    // lowest..highest (metres), positions in the east-north-up frame.
+    static osg::ref_ptr<osg::Node> buildPyramid(const QString& path, const DemSamples& samples,
+                                                const GeographicLib::LocalCartesian& frame, double lowest,
+                                                double highest);
+
+    // Reads the tile group a PagedLOD names; an error result for a name
+    // that is no tile or a DEM that can no longer be read.
+    osgDB::ReaderWriter::ReadResult readNode(const std::string& name, const osgDB::Options* options) override;
+
+    // A pixel window, corners included, sampled every stride pixels plus its last column and row.
+    struct Window
+    {
+        int left = 0, top = 0, right = 0, bottom = 0, stride = 1;
+    };
+
+protected:
+    ~DemTileReader() override;
+
+private:
+    DemTileReader(const QString& path, const GeographicLib::LocalCartesian& frame, double lowest, double highest);
+
+    // Samples read beyond a tile's window on each side (0 or 1), for its edge normals only.
+    struct Border
+    {
+        int left = 0, top = 0, right = 0, bottom = 0;
+    };
+
+    // A tile's mesh from columns x rows samples (border included), placed by a
+    // transform to its centre so floats keep millimetres far from the origin.
+    osg::ref_ptr<osg::Node> tileMesh(const std::vector<double>& latitudes, const std::vector<double>& longitudes,
+                                     std::vector<double> elevations, int columns, int rows, const Border& border,
+                                     Skirts skirts) const;
+    osg::ref_ptr<osg::Node> readTile(const Window& window);
+    // mesh alone at full resolution; else a PagedLOD over mesh whose finer
+    // child, loaded through options, is window's quarters.
+    static osg::ref_ptr<osg::Node> pagedTile(const Window& window, osg::Node* mesh, const osgDB::Options* options);
+    std::unique_ptr<DemDataset> takeDataset();
+    void giveBack(std::unique_ptr<DemDataset> dataset);
+
+    QString path;
+    GeographicLib::LocalCartesian frame;
+    ElevationColorRamp ramp;
+    osg::ref_ptr<osg::StateSet> state;
+    std::mutex pool;
+    std::vector<std::unique_ptr<DemDataset>> idle;
+};
+
+} // namespace velmora::viewer
