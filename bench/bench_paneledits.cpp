@@ -23,6 +23,7 @@ struct Panel
     {
         auto* edit = plugin->find<QLineEdit>(field);
         edit->setText(text);
+        edit->setModified(true);
         emit edit->editingFinished();
     }
 

@@ -43,6 +43,8 @@
 #include <QStatusBar>
 #include <QStyle>
 
+#include <algorithm>
+#include <initializer_list>
 #include <cmath>
 #include <iostream>
 #include <vector>
@@ -115,6 +117,16 @@ QString warpOutcome(const gmtl::Vec<double, 3>& target, const osg::Vec3d& eye)
             .arg(formatDouble(eye.z(), metreDecimals));
     return QStringLiteral("The camera stopped at local %1, %2, %3 m")
         .arg(formatDouble(eye.x(), metreDecimals), formatDouble(eye.y(), metreDecimals), formatDouble(eye.z(), metreDecimals));
+}
+
+// Qt finishes an edit whenever a field loses focus, typed in or not. A form
+// nobody typed in since the panel last showed a place is not read again:
+// read back from its rounded digits, an MGRS reference would move the place
+// to the corner of its 1 m square and the other forms would shift by their
+// last digit, and a paste's note would go.
+bool untouched(std::initializer_list<const QLineEdit*> form)
+{
+    return std::none_of(form.begin(), form.end(), [](const QLineEdit* field) { return field->isModified(); });
 }
 
 } // namespace
@@ -371,6 +383,8 @@ void CompassWidgetPlugin::on_toggleSyncButton_clicked(bool)
 
 void CompassWidgetPlugin::on_gdcTextBox_editingFinished()
 {
+    if (untouched({gdcLatitudeTextBox, gdcLongitudeTextBox, gdcElevationTextBox}))
+        return;
     if (!refusals->allTaken({gdcLatitudeTextBox, gdcLongitudeTextBox, gdcElevationTextBox}))
         return;
     const double elevation = fieldToDouble(gdcElevationTextBox);
@@ -382,6 +396,8 @@ void CompassWidgetPlugin::on_gdcTextBox_editingFinished()
 void CompassWidgetPlugin::on_gdcDmsTextBox_editingFinished()
 {
     // A minutes field holding 60 must not turn into the next degree.
+    if (untouched({latDegText, latMinText, latSecText, lonDegText, lonMinText, lonSecText, elevDmsText}))
+        return;
     if (!refusals->allTaken({latDegText, latMinText, latSecText, lonDegText, lonMinText, lonSecText, elevDmsText}))
         return;
     showLocation(locationFromGdc(readDmsFields()), CoordinateSystem::GdcDms, locationStatus);
@@ -389,6 +405,8 @@ void CompassWidgetPlugin::on_gdcDmsTextBox_editingFinished()
 
 void CompassWidgetPlugin::on_gccTextBox_editingFinished()
 {
+    if (untouched({gccXTextBox, gccYTextBox, gccZTextBox}))
+        return;
     if (!refusals->allTaken({gccXTextBox, gccYTextBox, gccZTextBox}))
         return;
     const double z = fieldToDouble(gccZTextBox);
@@ -399,6 +417,8 @@ void CompassWidgetPlugin::on_gccTextBox_editingFinished()
 
 void CompassWidgetPlugin::on_localTextBox_editingFinished()
 {
+    if (untouched({localXTextBox, localYTextBox, localZTextBox}))
+        return;
     if (!refusals->allTaken({localXTextBox, localYTextBox, localZTextBox}))
         return;
     const double z = fieldToDouble(localZTextBox);
@@ -429,6 +449,8 @@ void CompassWidgetPlugin::on_coordinateSystemChoiceChanged(int)
 
 void CompassWidgetPlugin::recalculateFromMgrsChange()
 {
+    if (untouched({mgrsTextBox}))
+        return;
     const std::string reference = mgrsTextBox->text().toStdString();
     // A reference with its own grid zone designation is read in its own band;
     // only one without (just the 100 km square) takes the remembered zone and band.
@@ -449,6 +471,8 @@ void CompassWidgetPlugin::recalculateFromMgrsChange()
 
 void CompassWidgetPlugin::recalculateFromUtmChange()
 {
+    if (untouched({utmZoneTextBox, utmBandTextBox, utmEastingTextBox, utmNorthingTextBox}))
+        return;
     UtmLocation utm;
     if (!validateUtmFields(utm))
         return;
@@ -464,8 +488,11 @@ void CompassWidgetPlugin::recalculateFromUtmChange()
 
 void CompassWidgetPlugin::toUpper(const QString& text)
 {
-    if (auto* field = qobject_cast<QLineEdit*>(sender()))
+    if (auto* field = qobject_cast<QLineEdit*>(sender())) {
         field->setText(text.toUpper());
+        // Still typed by the user, as far as finishing the edit is concerned.
+        field->setModified(true);
+    }
 }
 
 double CompassWidgetPlugin::fieldToDouble(const QLineEdit* field) const
@@ -604,6 +631,8 @@ bool CompassWidgetPlugin::showLocation(const Location& location, CoordinateSyste
     // A reference without zone and band is read in the ones shown.
     lastUtmZone = location.utm.zone;
     lastUtmBand = location.utm.band;
+    for (QLineEdit* field : coordinateFields())
+        field->setModified(false);
     return true;
 }
 

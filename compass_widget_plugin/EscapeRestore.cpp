@@ -29,8 +29,8 @@ void EscapeRestore::watch(QLineEdit* field)
 
 void EscapeRestore::end(QLineEdit* field)
 {
+    // The field's modified flag is the panel's: it tells a finished edit from leaving an untouched field.
     edits[field] = {field->text(), false};
-    field->setModified(false);
 }
 
 bool EscapeRestore::eventFilter(QObject* watched, QEvent* event)

@@ -70,6 +70,7 @@ public:
             QLineEdit* edit = field(it.key());
             QVERIFY2(edit, qPrintable(it.key()));
             edit->setText(it.value());
+            edit->setModified(true); // as typed
             if (edit->hasAcceptableInput())
                 finish = edit;
         }

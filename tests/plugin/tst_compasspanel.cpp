@@ -771,6 +771,24 @@ private slots:
         QTEST(zoneAndBand(), "zoneAndBand");
     }
 
+    // Qt finishes an edit on every focus loss: leaving fields nobody typed in changes nothing. The MGRS form read
+    // again moved the place to the corner of its 1 m square, the others shifted it by their last digit.
+    void leavingUntouchedFieldsChangesNothing()
+    {
+        plugin->enter({{"gdcLatitudeTextBox", "46.85291234"},
+                       {"gdcLongitudeTextBox", "-121.76041234"},
+                       {"gdcElevationTextBox", "1500"}});
+        const Texts shown = plugin->texts();
+        for (const QString& name : shown.keys())
+            emit plugin->field(name)->editingFinished();
+        QCOMPARE(plugin->texts(), shown);
+        // A band letter upper-cased as it is typed is still the user's edit.
+        plugin->field("utmBandTextBox")->setText("");
+        QTest::keyClicks(plugin->field("utmBandTextBox"), "u");
+        QTest::keyClick(plugin->field("utmBandTextBox"), Qt::Key_Return);
+        QCOMPARE(plugin->find<QLabel>("utmStatus")->text(), QString("This place lies in band T, not U"));
+    }
+
     // A place pasted, typed with Ctrl+V into a field or dropped, as a user does it: every form shows it with a
     // note on how it was read, or nothing changes but the reason.
     void pasteAPlace_data()
