@@ -369,6 +369,8 @@ QGraphicsProxyWidget* SceneView::addDialog(QWidget* panel, const QString& title)
     auto* scroller = new QScrollArea;
     scroller->setFrameShape(QFrame::NoFrame);
     scroller->setWidgetResizable(true);
+    // Tab goes from the panel's last control back to its first, not through a frame without a name.
+    scroller->setFocusPolicy(Qt::NoFocus);
     scroller->setWidget(panel);
     // The dialog goes with its panel, as it would without the scroll area.
     connect(panel, &QObject::destroyed, scroller, &QObject::deleteLater);
