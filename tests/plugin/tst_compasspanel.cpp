@@ -103,7 +103,9 @@ private slots:
         QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);
         QTestAccessibility::initialize();
     }
-    void cleanup() { plugin.reset(), host.reset(), QLocale::setDefault(QLocale::c()); }
+    // The events a test heard are its own; kept they would pile up over the run.
+    void cleanup() { plugin.reset(), host.reset(), QLocale::setDefault(QLocale::c()), forgetEvents(); }
+    void cleanupTestCase() { QTestAccessibility::cleanup(); }
 
     void init()
     {
@@ -346,7 +348,7 @@ private slots:
     // A newly chosen system rewrites the status text and a screen reader is told; the choice has a name.
     void statusTextAnnounced()
     {
-        QTestAccessibility::clearEvents();
+        forgetEvents();
         combo->setCurrentIndex(combo->findText("GCC"));
         plugin->frame();
         QVERIFY(announced(status));
@@ -614,7 +616,7 @@ private slots:
         QFETCH(Texts, typed);
         QFETCH(QString, status);
         const Texts before = plugin->texts();
-        QTestAccessibility::clearEvents();
+        forgetEvents();
         plugin->enter(typed);
         auto* label = plugin->find<QLabel>(status);
         QTEST(label->text(), "message");
@@ -912,6 +914,13 @@ private slots:
     }
 
 private:
+    // QTestAccessibility keeps copies of the events it hears, and clearing its list does not delete them.
+    static void forgetEvents()
+    {
+        qDeleteAll(QTestAccessibility::events());
+        QTestAccessibility::clearEvents();
+    }
+
     // A screen reader hears label's new text: its name is that text (not a fixed one), described, change sent.
     static bool announced(QLabel* label)
     {
