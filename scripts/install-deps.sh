@@ -10,6 +10,7 @@ packages=(
   fonts-liberation libgl1-mesa-dri
   clang libclang-rt-dev
   xvfb xauth xdotool xclip
+  file lintian
 )
 
 missing=()
