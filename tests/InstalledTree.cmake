@@ -38,9 +38,18 @@ set(velmora-compass
   usr/share/man/man1/velmora_viewer.1.gz
   usr/share/velmora/icons/flag_blue.png
   usr/share/velmora/images/compass.png)
-set(velmora-compass-dev
+# The kit: every header of the host, the CMake package, no sources.
+file(GLOB_RECURSE headers RELATIVE "${HOST_DIR}" "${HOST_DIR}/*.h")
+list(TRANSFORM headers PREPEND usr/include/)
+set(velmora-compass-dev ${headers}
+  usr/lib/cmake/VelmoraHost/VelmoraHostConfig.cmake
+  usr/lib/cmake/VelmoraHost/VelmoraHostConfigVersion.cmake
+  usr/lib/cmake/VelmoraHost/VelmoraHostTargets-${CONFIG}.cmake
+  usr/lib/cmake/VelmoraHost/VelmoraHostTargets.cmake
   usr/share/doc/velmora-compass-dev/changelog.gz
-  usr/share/doc/velmora-compass-dev/copyright)
+  usr/share/doc/velmora-compass-dev/copyright
+  usr/share/doc/velmora-compass-dev/writing-plugins.md)
+list(SORT velmora-compass-dev)
 
 set(packages "${PREFIX}-packages")
 file(REMOVE_RECURSE "${packages}")

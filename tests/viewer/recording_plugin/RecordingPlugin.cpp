@@ -3,6 +3,7 @@
 #include <velmora/application/plugin/MouseHandlerPlugin.h>
 #include <velmora/widget/plugin/WidgetPlugin.h>
 
+#include <QFile>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QVBoxLayout>
@@ -36,6 +37,15 @@ public:
         layout->addWidget(new QLabel(QStringLiteral("Recording host calls")));
         layout->itemAt(0)->widget()->installEventFilter(this);
         panelWidget->setFixedSize(220, 120);
+    }
+    // Out of process the counts are read back from the file VELMORA_RECORDING_LOG names, one "call=count" a line.
+    ~RecordingPlugin() override
+    {
+        QFile log(qEnvironmentVariable("VELMORA_RECORDING_LOG"));
+        if (log.fileName().isEmpty() || !log.open(QIODevice::WriteOnly | QIODevice::Text))
+            return;
+        for (const QByteArray& call : dynamicPropertyNames())
+            log.write(call + '=' + property(call).toByteArray() + '\n');
     }
 
     void initialize() override { count("initialize"); }
