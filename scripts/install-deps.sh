@@ -5,7 +5,8 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  qtbase5-dev libqt5opengl5-dev
+  qtbase5-dev
+  qt6-base-dev libqt6opengl6-dev qt6-qpa-plugins
   libopenscenegraph-dev libgeographiclib-dev libgdal-dev
   fonts-liberation libgl1-mesa-dri
   clang libclang-rt-dev

@@ -12,6 +12,7 @@
 #include <QGraphicsScene>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QCoreApplication>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
 #include <QPainter>
@@ -142,6 +143,9 @@ void SceneView::renderFrame()
             plugin.frame->frameUpdate();
     framePending = true;
     viewport()->repaint();
+    // Until Qt has composed the OpenGL widget once, a repaint only asks the window for an update.
+    if (framePending)
+        QCoreApplication::sendPostedEvents(this->window(), QEvent::UpdateRequest);
     if (!framePending)
         emit frameFinished(frames);
     framePending = false;
@@ -194,6 +198,8 @@ void SceneView::renderScene()
     glDisable(GL_STENCIL_TEST);  // and with the stencil
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     useNoProgram(*state);        // Qt's shader would replace OSG's fixed-function pipeline
+    // Where OSG binds "the window's framebuffer", here it is the widget's.
+    application.getGraphicsWindow()->setDefaultFboId(glWidget->defaultFramebufferObject());
     viewer->renderingTraversals();
     keepLastFrame(pixelMapping().physicalSize());
 
@@ -272,23 +278,10 @@ void SceneView::drawLastFrame()
     functions->glActiveTexture(GLenum(unit));
 }
 
-void SceneView::paintEvent(QPaintEvent* event)
-{
-    QGraphicsView::paintEvent(event);
-    if (captureRequested) {
-        captureRequested = false;
-        captured = glWidget->grabFrameBuffer();
-    }
-    glWidget->swapBuffers();
-}
-
 QImage SceneView::grabViewport()
 {
-    captured = QImage();
-    captureRequested = true;
-    viewport()->repaint();
-    captureRequested = false;
-    return captured;
+    // The widget's framebuffer keeps the last frame, dialogs included, until the next paint.
+    return glWidget->grabFramebuffer();
 }
 
 void SceneView::resizeEvent(QResizeEvent* event)

@@ -66,7 +66,6 @@ signals:
 
 protected:
     void drawBackground(QPainter* painter, const QRectF& rect) override;
-    void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -108,8 +107,6 @@ private:
     bool cameraDrag = false;
     bool dialogButtonHeld = false;
     bool keysForCamera = true;
-    bool captureRequested = false;
-    QImage captured;
     unsigned lastFrame = 0; // GL texture name; 0: none yet
     QSize lastFrameSize;
 };
