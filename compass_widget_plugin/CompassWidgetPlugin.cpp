@@ -184,10 +184,10 @@ void CompassWidgetPlugin::initialize()
 
 void CompassWidgetPlugin::handleMouseMove(QMouseEvent* event, QGraphicsScene* scene)
 {
-    if (isMouseWithinGuiDialog(event->x(), event->y(), nullptr))
+    if (isMouseWithinGuiDialog(event->pos().x(), event->pos().y(), nullptr))
         return;
-    mouseX = event->x();
-    mouseY = event->y();
+    mouseX = event->pos().x();
+    mouseY = event->pos().y();
     if (scene)
         sceneHeight = static_cast<int>(scene->sceneRect().height());
     mouseMoved = true;
@@ -195,7 +195,7 @@ void CompassWidgetPlugin::handleMouseMove(QMouseEvent* event, QGraphicsScene* sc
 
 void CompassWidgetPlugin::handleMouseClick(QMouseEvent* event, QGraphicsScene*)
 {
-    if (!terrainPick->isArmed() || isMouseWithinGuiDialog(event->x(), event->y(), nullptr))
+    if (!terrainPick->isArmed() || isMouseWithinGuiDialog(event->pos().x(), event->pos().y(), nullptr))
         return;
     application::Application* app = application::Application::instance();
     if (!app || !app->hasTerrainPointUnderMouse())

@@ -39,6 +39,17 @@ void useNoProgram(osg::State& state)
     state.setLastAppliedProgramObject(nullptr);
 }
 
+// Where a mouse event happened in the view, in logical pixels with the
+// fraction a finer screen gives; Qt 6 renamed the accessor.
+QPointF eventPosition(const QMouseEvent* event)
+{
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    return event->position();
+#else
+    return event->localPos();
+#endif
+}
+
 int osgButton(Qt::MouseButton button)
 {
     switch (button) {
@@ -442,7 +453,7 @@ void SceneView::pressOnView(QMouseEvent* event, bool doubleClick)
         return;
     setFocus(Qt::MouseFocusReason);
     cameraDrag = true;
-    const QPointF p = toEventQueue(event->localPos(), event->modifiers());
+    const QPointF p = toEventQueue(eventPosition(event), event->modifiers());
     application.getGraphicsWindow()->getEventQueue()->mouseButtonPress(float(p.x()), float(p.y()),
                                                                        osgButton(event->button()));
 }
@@ -467,7 +478,7 @@ void SceneView::mouseReleaseEvent(QMouseEvent* event)
         return;
     if (event->buttons() == Qt::NoButton)
         cameraDrag = false;
-    const QPointF p = toEventQueue(event->localPos(), event->modifiers());
+    const QPointF p = toEventQueue(eventPosition(event), event->modifiers());
     application.getGraphicsWindow()->getEventQueue()->mouseButtonRelease(float(p.x()), float(p.y()),
                                                                          osgButton(event->button()));
 }
@@ -481,7 +492,7 @@ void SceneView::mouseMoveEvent(QMouseEvent* event)
     // A camera drag continues across dialogs; other moves over them are theirs alone.
     if (!cameraDrag && isOverDialog(event->pos()))
         return;
-    const QPointF p = toEventQueue(event->localPos(), event->modifiers());
+    const QPointF p = toEventQueue(eventPosition(event), event->modifiers());
     application.getGraphicsWindow()->getEventQueue()->mouseMotion(float(p.x()), float(p.y()));
 }
 
@@ -544,20 +555,17 @@ bool SceneView::handleNavigationKey(int key)
     }
 }
 
-void SceneView::enterEvent(QEvent* event)
+// Entering and leaving are taken here, as events, because Qt 5 and Qt 6 give
+// enterEvent different signatures.
+bool SceneView::event(QEvent* event)
 {
-    QGraphicsView::enterEvent(event);
-    for (const PluginManager::Plugin& plugin : plugins.plugins())
-        if (plugin.mouse)
-            plugin.mouse->handleMouseEnter();
-}
-
-void SceneView::leaveEvent(QEvent* event)
-{
-    QGraphicsView::leaveEvent(event);
-    for (const PluginManager::Plugin& plugin : plugins.plugins())
-        if (plugin.mouse)
-            plugin.mouse->handleMouseLeave();
+    const bool handled = QGraphicsView::event(event);
+    const bool enter = event->type() == QEvent::Enter;
+    if (enter || event->type() == QEvent::Leave)
+        for (const PluginManager::Plugin& plugin : plugins.plugins())
+            if (plugin.mouse)
+                enter ? plugin.mouse->handleMouseEnter() : plugin.mouse->handleMouseLeave();
+    return handled;
 }
 
 } // namespace velmora::viewer

@@ -77,8 +77,7 @@ protected:
     bool viewportEvent(QEvent* event) override;
     // A window that becomes exposed gets a frame.
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void enterEvent(QEvent* event) override;
-    void leaveEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void renderScene();

@@ -53,7 +53,7 @@ public:
     {
         count("handleMouseMove");
         // Asked where a plugin asks it: is the pointer over one of the host's dialogs?
-        setProperty("moveOverDialog", isMouseWithinGuiDialog(event->x(), event->y(), nullptr));
+        setProperty("moveOverDialog", isMouseWithinGuiDialog(event->pos().x(), event->pos().y(), nullptr));
     }
     void handleMouseClick(QMouseEvent*, QGraphicsScene*) override
     {
