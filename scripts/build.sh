@@ -4,6 +4,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 qt=${VELMORA_QT_MAJOR:-5}
-build=${VELMORA_BUILD_DIR:-$root/build$([ "$qt" = 6 ] && echo -qt6)}
+suffix=""
+[ "$qt" = 5 ] || suffix=-qt$qt
+build=${VELMORA_BUILD_DIR:-$root/build$suffix}
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_QT_MAJOR="$qt" "$@" >/dev/null
 cmake --build "$build" -j"$(nproc)"

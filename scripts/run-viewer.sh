@@ -6,7 +6,9 @@
 # Qt 6 in build-qt6/.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${VELMORA_BUILD_DIR:-$root/build$([ "${VELMORA_QT_MAJOR:-5}" = 6 ] && echo -qt6)}
+suffix=""
+[ "${VELMORA_QT_MAJOR:-5}" = 5 ] || suffix=-qt${VELMORA_QT_MAJOR}
+build=${VELMORA_BUILD_DIR:-$root/build$suffix}
 "$root/scripts/install-deps.sh"
 "$root/scripts/build.sh" |
   { grep -v -E '^\[ *[0-9]+%\] (Built target|Automatic MOC and UIC for target) |^Consolidate compiler' || true; }
