@@ -381,8 +381,7 @@ private slots:
             // Seconds are shown with decimals, so they are taken back with decimals, below 60.
             row("seconds decimals", "latSecText", "24.444437", "24.444437", true);
             row("seconds 60", "lonSecText", "60", "60", false);
-            // Seconds of one digit, so the C locale's reading stays below 60 (how Qt takes a third
-            // digit beyond the limit while it is typed differs between Qt 5 and 6).
+            // One digit, so C's "15" stays below 60: Qt 5 and 6 differ on typing past the limit.
             row("seconds decimal comma", "lonSecText", "1,5", commaLocale ? "1.5" : "15", true);
             // The sign of an angle between -1 and 0 stands on its zero degrees.
             row("degrees minus zero", "latDegText", "-0", "-0", true);

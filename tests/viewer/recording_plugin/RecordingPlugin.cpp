@@ -38,14 +38,13 @@ public:
         layout->itemAt(0)->widget()->installEventFilter(this);
         panelWidget->setFixedSize(220, 120);
     }
-    // Out of process the counts are read back from the file VELMORA_RECORDING_LOG names, one "call=count" a line.
+    // Out of process the counts go to the file VELMORA_RECORDING_LOG names, one "call=count" a line.
     ~RecordingPlugin() override
     {
         QFile log(qEnvironmentVariable("VELMORA_RECORDING_LOG"));
-        if (log.fileName().isEmpty() || !log.open(QIODevice::WriteOnly | QIODevice::Text))
-            return;
         for (const QByteArray& call : dynamicPropertyNames())
-            log.write(call + '=' + property(call).toByteArray() + '\n');
+            if (!log.fileName().isEmpty() && (log.isOpen() || log.open(QIODevice::WriteOnly)))
+                log.write(call + '=' + property(call).toByteArray() + '\n');
     }
 
     void initialize() override { count("initialize"); }
