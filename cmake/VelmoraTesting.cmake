@@ -4,7 +4,7 @@
 function(velmora_add_qtest name)
   cmake_parse_arguments(T "WIDGETS;DISPLAY" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE Qt5::Test ${T_LIBS})
+  target_link_libraries(${name} PRIVATE Qt::Test ${T_LIBS})
   add_test(NAME ${name} COMMAND ${name})
   set(env "LC_ALL=C.UTF-8")
   if(T_WIDGETS)

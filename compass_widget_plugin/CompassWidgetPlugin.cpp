@@ -220,11 +220,11 @@ void CompassWidgetPlugin::initialize()
 void CompassWidgetPlugin::handleMouseMove(QMouseEvent* event, QGraphicsScene* scene)
 {
     // Over a panel the cursor points at no terrain; without the scene its pixel cannot be placed.
-    if (!scene || isMouseWithinGuiDialog(event->x(), event->y(), nullptr)) {
+    if (!scene || isMouseWithinGuiDialog(event->pos().x(), event->pos().y(), nullptr)) {
         statusReadout.dropCursor();
         return;
     }
-    statusReadout.moveCursor(event->x(), event->y(), static_cast<int>(scene->sceneRect().height()));
+    statusReadout.moveCursor(event->pos().x(), event->pos().y(), static_cast<int>(scene->sceneRect().height()));
 }
 
 void CompassWidgetPlugin::handleMouseClick(QMouseEvent* event, QGraphicsScene* scene)
@@ -233,7 +233,7 @@ void CompassWidgetPlugin::handleMouseClick(QMouseEvent* event, QGraphicsScene* s
         turnToNorth();
         return;
     }
-    if (!terrainPick->isArmed() || isMouseWithinGuiDialog(event->x(), event->y(), nullptr))
+    if (!terrainPick->isArmed() || isMouseWithinGuiDialog(event->pos().x(), event->pos().y(), nullptr))
         return;
     application::Application* app = application::Application::instance();
     if (!app || !app->hasTerrainPointUnderMouse())

@@ -6,8 +6,8 @@
 #include <QDoubleValidator>
 #include <cmath>
 #include <QIntValidator>
-#include <QRegExp>
-#include <QRegExpValidator>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 
 namespace velmora::plugin::compass_widget {
 
@@ -42,10 +42,10 @@ QIntValidator* createIntValidator(int bottom, int top, QObject* parent)
     return validator;
 }
 
-QRegExpValidator* createBandValidator(QObject* parent)
+QRegularExpressionValidator* createBandValidator(QObject* parent)
 {
-    auto* validator =
-        new QRegExpValidator(QRegExp(QStringLiteral("[C-X]"), Qt::CaseInsensitive, QRegExp::RegExp), parent);
+    auto* validator = new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[C-X]"), QRegularExpression::CaseInsensitiveOption), parent);
     // Letters are not numbers, but one locale for all fields keeps the panel uniform.
     validator->setLocale(fieldLocale());
     return validator;

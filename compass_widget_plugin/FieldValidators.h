@@ -5,7 +5,7 @@
 class QDoubleValidator;
 class QIntValidator;
 class QObject;
-class QRegExpValidator;
+class QRegularExpressionValidator;
 
 namespace velmora::plugin::compass_widget {
 
@@ -34,6 +34,6 @@ QIntValidator* createIntValidator(int bottom, int top, QObject* parent);
 
 // One UTM latitude band letter from C to X in either case. I and O pass here
 // and are refused by the UTM check with its own message.
-QRegExpValidator* createBandValidator(QObject* parent);
+QRegularExpressionValidator* createBandValidator(QObject* parent);
 
 } // namespace velmora::plugin::compass_widget

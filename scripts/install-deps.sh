@@ -5,11 +5,13 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  qtbase5-dev qtbase5-private-dev libqt5opengl5-dev
+  qtbase5-dev qtbase5-private-dev
+  qt6-base-dev qt6-base-private-dev libqt6opengl6-dev qt6-qpa-plugins
   libopenscenegraph-dev libgeographiclib-dev libgdal-dev
   fonts-liberation libgl1-mesa-dri
   clang libclang-rt-dev
   xvfb xauth xdotool xclip
+  file lintian
 )
 
 missing=()

@@ -11,7 +11,7 @@ rules=$root/scripts/sanitizers
 export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:check_initialization_order=1:strict_init_order=1:detect_odr_violation=2"
 export LSAN_OPTIONS="suppressions=$rules/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:suppressions=$rules/ubsan.supp"
-VELMORA_BUILD_DIR=$build "$root/scripts/build.sh" -DVELMORA_SANITIZE=ON
+VELMORA_QT_MAJOR=5 VELMORA_BUILD_DIR=$build "$root/scripts/build.sh" -DVELMORA_SANITIZE=ON
 # Instrumented programs run several times slower; the timeout grows with them.
 xvfb-run -a -s "-screen 0 1600x1000x24" \
   ctest --test-dir "$build" --output-on-failure -j2 --timeout 600

@@ -1,23 +1,18 @@
 #include "GlViewport.h"
 
+#include <QSurfaceFormat>
+
 namespace velmora::viewer {
 
-namespace {
-QGLFormat compatibilityFormat()
+GlViewport::GlViewport(QWidget* parent) : QOpenGLWidget(parent)
 {
-    QGLFormat format;
-    format.setProfile(QGLFormat::CompatibilityProfile);
-    format.setDoubleBuffer(true);
-    format.setDepth(true);
+    QSurfaceFormat format;
+    format.setProfile(QSurfaceFormat::CompatibilityProfile);
     format.setDepthBufferSize(24);
-    format.setStencil(true);
-    return format;
-}
-} // namespace
-
-GlViewport::GlViewport(QWidget* parent) : QGLWidget(compatibilityFormat(), parent)
-{
-    setAutoBufferSwap(false);
+    format.setStencilBufferSize(8);
+    setFormat(format);
+    // Kept after Qt has composed it, so a capture can still read the last frame.
+    setUpdateBehavior(QOpenGLWidget::PartialUpdate);
 }
 
 } // namespace velmora::viewer

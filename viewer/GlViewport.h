@@ -1,13 +1,14 @@
 #pragma once
 
-#include <QGLWidget>
+#include <QOpenGLWidget>
 
 namespace velmora::viewer {
 
 // The OpenGL surface under the 3D view: a compatibility-profile context
-// (Debian's OSG draws with the fixed-function pipeline) whose buffers the
-// view swaps itself, so a capture can read the finished frame before the swap.
-class GlViewport : public QGLWidget
+// (Debian's OSG draws with the fixed-function pipeline) drawing into the
+// widget's framebuffer object, which a capture reads before Qt composes it
+// into the window.
+class GlViewport : public QOpenGLWidget
 {
     Q_OBJECT
 

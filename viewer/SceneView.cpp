@@ -14,6 +14,7 @@
 #include <QGraphicsScene>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QCoreApplication>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
 #include <QPainter>
@@ -38,6 +39,17 @@ void useNoProgram(osg::State& state)
     if (const osg::GLExtensions* extensions = state.get<osg::GLExtensions>(); extensions && extensions->isGlslSupported)
         extensions->glUseProgram(0);
     state.setLastAppliedProgramObject(nullptr);
+}
+
+// Where a mouse event happened in the view, in logical pixels with the
+// fraction a finer screen gives; Qt 6 renamed the accessor.
+QPointF eventPosition(const QMouseEvent* event)
+{
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    return event->position();
+#else
+    return event->localPos();
+#endif
 }
 
 int osgButton(Qt::MouseButton button)
@@ -147,6 +159,9 @@ void SceneView::renderFrame()
         requestFrame();
     framePending = true;
     viewport()->repaint();
+    // Until Qt has composed the OpenGL widget once, a repaint only asks the window for an update.
+    if (framePending)
+        QCoreApplication::sendPostedEvents(this->window(), QEvent::UpdateRequest);
     if (!framePending)
         emit frameFinished(frames);
     framePending = false;
@@ -203,6 +218,8 @@ void SceneView::renderScene()
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     useNoProgram(*state);        // Qt's shader would replace OSG's fixed-function pipeline
     application.fitDepthRange();
+    // Where OSG binds "the window's framebuffer", here it is the widget's.
+    application.getGraphicsWindow()->setDefaultFboId(glWidget->defaultFramebufferObject());
     viewer->renderingTraversals();
     keepLastFrame(pixelMapping().physicalSize());
 
@@ -281,23 +298,10 @@ void SceneView::drawLastFrame()
     functions->glActiveTexture(GLenum(unit));
 }
 
-void SceneView::paintEvent(QPaintEvent* event)
-{
-    QGraphicsView::paintEvent(event);
-    if (captureRequested) {
-        captureRequested = false;
-        captured = glWidget->grabFrameBuffer();
-    }
-    glWidget->swapBuffers();
-}
-
 QImage SceneView::grabViewport()
 {
-    captured = QImage();
-    captureRequested = true;
-    viewport()->repaint();
-    captureRequested = false;
-    return captured;
+    // The widget's framebuffer keeps the last frame, dialogs included, until the next paint.
+    return glWidget->grabFramebuffer();
 }
 
 void SceneView::resizeEvent(QResizeEvent* event)
@@ -503,7 +507,7 @@ void SceneView::pressOnView(QMouseEvent* event, bool doubleClick)
         return;
     setFocus(Qt::MouseFocusReason);
     cameraDrag = true;
-    const QPointF p = toEventQueue(event->localPos(), event->modifiers());
+    const QPointF p = toEventQueue(eventPosition(event), event->modifiers());
     application.getGraphicsWindow()->getEventQueue()->mouseButtonPress(float(p.x()), float(p.y()),
                                                                        osgButton(event->button()));
 }
@@ -528,7 +532,7 @@ void SceneView::mouseReleaseEvent(QMouseEvent* event)
         return;
     if (event->buttons() == Qt::NoButton)
         cameraDrag = false;
-    const QPointF p = toEventQueue(event->localPos(), event->modifiers());
+    const QPointF p = toEventQueue(eventPosition(event), event->modifiers());
     application.getGraphicsWindow()->getEventQueue()->mouseButtonRelease(float(p.x()), float(p.y()),
                                                                          osgButton(event->button()));
 }
@@ -542,7 +546,7 @@ void SceneView::mouseMoveEvent(QMouseEvent* event)
     // A camera drag continues across dialogs; other moves over them are theirs alone.
     if (!cameraDrag && isOverDialog(event->pos()))
         return;
-    const QPointF p = toEventQueue(event->localPos(), event->modifiers());
+    const QPointF p = toEventQueue(eventPosition(event), event->modifiers());
     application.getGraphicsWindow()->getEventQueue()->mouseMotion(float(p.x()), float(p.y()));
 }
 
@@ -606,20 +610,17 @@ bool SceneView::handleNavigationKey(int key)
     }
 }
 
-void SceneView::enterEvent(QEvent* event)
+// Entering and leaving are taken here, as events, because Qt 5 and Qt 6 give
+// enterEvent different signatures.
+bool SceneView::event(QEvent* event)
 {
-    QGraphicsView::enterEvent(event);
-    for (const PluginManager::Plugin& plugin : plugins.plugins())
-        if (plugin.mouse)
-            plugin.mouse->handleMouseEnter();
-}
-
-void SceneView::leaveEvent(QEvent* event)
-{
-    QGraphicsView::leaveEvent(event);
-    for (const PluginManager::Plugin& plugin : plugins.plugins())
-        if (plugin.mouse)
-            plugin.mouse->handleMouseLeave();
+    const bool handled = QGraphicsView::event(event);
+    const bool enter = event->type() == QEvent::Enter;
+    if (enter || event->type() == QEvent::Leave)
+        for (const PluginManager::Plugin& plugin : plugins.plugins())
+            if (plugin.mouse)
+                enter ? plugin.mouse->handleMouseEnter() : plugin.mouse->handleMouseLeave();
+    return handled;
 }
 
 } // namespace velmora::viewer

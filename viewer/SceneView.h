@@ -69,7 +69,6 @@ signals:
 
 protected:
     void drawBackground(QPainter* painter, const QRectF& rect) override;
-    void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -81,8 +80,7 @@ protected:
     bool viewportEvent(QEvent* event) override;
     // A window that becomes exposed gets a frame.
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void enterEvent(QEvent* event) override;
-    void leaveEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void renderScene();
@@ -115,9 +113,7 @@ private:
     bool cameraDrag = false;
     bool dialogButtonHeld = false;
     bool keysForCamera = true;
-    bool captureRequested = false;
     bool fittingDialog = false; // inside keepInView
-    QImage captured;
     unsigned lastFrame = 0; // GL texture name; 0: none yet
     QSize lastFrameSize;
 };

@@ -226,8 +226,8 @@ private slots:
         // The terrain is left of and below the panel's dialog.
         const QMap<Press, QPoint> at{
             {Press::OverDialog, {710, 30}}, {Press::Rose, {33, 700}}, {Press::BesideRose, {3, 717}}};
-        QMouseEvent event(QEvent::MouseButtonPress, at.value(press, {300, 400}), Qt::LeftButton, Qt::LeftButton,
-                          Qt::NoModifier);
+        const QPointF pressed = at.value(press, {300, 400});
+        QMouseEvent event(QEvent::MouseButtonPress, pressed, pressed, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
         plugin->mouse()->handleMouseClick(&event, &host->scene());
         plugin->frame();
         QCOMPARE(plugin->find<QLabel>("orientationLabel")->text().endsWith(": 0"), press == Press::Rose && !arm);
@@ -246,7 +246,8 @@ private slots:
         for (auto* qtApplication : {static_cast<velmora::qtapplication::QtApplication*>(nullptr), &noWindow}) {
             controller->setQtApplication(qtApplication);
             plugin = std::make_unique<LoadedCompassPlugin>();
-            QMouseEvent event(QEvent::MouseButtonPress, QPoint(1, 1), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+            QMouseEvent event(QEvent::MouseButtonPress, QPoint(1, 1), QPoint(1, 1), Qt::LeftButton, Qt::LeftButton,
+                              Qt::NoModifier);
             for (QAbstractButton* each : plugin->panel()->findChildren<QAbstractButton*>()) {
                 each->click();
                 plugin->mouse()->handleMouseMove(&event, nullptr);
@@ -389,7 +390,7 @@ private slots:
         host->application().getSceneData()->addChild(ground);
         look(direction);
         combo->setCurrentIndex(combo->findText("Terrain Local"));
-        QMouseEvent move(QEvent::MouseMove, cursor, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, cursor, cursor, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
         if (!cursor.isNull())
             plugin->mouse()->handleMouseMove(&move, &host->scene());
         plugin->frame();
@@ -461,7 +462,8 @@ private slots:
             // Seconds are shown with decimals, so they are taken back with decimals, below 60.
             row("seconds decimals", "latSecText", "24.444437", "24.444437", true);
             row("seconds 60", "lonSecText", "60", "60", false);
-            row("seconds decimal comma", "lonSecText", "12,5", commaLocale ? "12.5" : "125", commaLocale);
+            // One digit, so C's "15" stays below 60: Qt 5 and 6 differ on typing past the limit.
+            row("seconds decimal comma", "lonSecText", "1,5", commaLocale ? "1.5" : "15", true);
             // The sign of an angle between -1 and 0 stands on its zero degrees.
             row("degrees minus zero", "latDegText", "-0", "-0", true);
             row("minutes keep their sign", "latMinText", "-5", "-5", false);
@@ -727,7 +729,7 @@ private slots:
         QFETCH(double, latitude);
         plugin->enter({{"gdcLatitudeTextBox", before}, {"gdcLongitudeTextBox", before == "89" ? "10" : "-121.76"}});
         // The reference's band is remembered for the next one without a zone.
-        for (const QString& typed : {reference, reference.mid(reference.indexOf(QRegExp("[A-Za-z]{2}[0-9 ]*$")))}) {
+        for (const QString& typed : {reference, reference.mid(reference.indexOf(QRegularExpression("[A-Za-z]{2}[0-9 ]*$")))}) {
             plugin->enter({{"mgrsTextBox", typed}});
             QCOMPARE(plugin->find<QLabel>("mgrsStatus")->text(), QString());
             QTEST(plugin->field("utmZoneTextBox")->text() + plugin->field("utmBandTextBox")->text(), "zoneAndBand");

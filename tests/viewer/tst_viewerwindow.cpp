@@ -245,7 +245,7 @@ private slots:
                 if (step.startsWith("wheel"))
                     wheel(centre);
                 else
-                    QTest::keyClick(view(), Qt::Key(QKeySequence::fromString(step.section('*', 0, 0))[0]));
+                    QTest::keySequence(view(), QKeySequence::fromString(step.section('*', 0, 0)));
                 view()->renderFrame();
             }
             // Metres: a move under a centimetre counts as none.

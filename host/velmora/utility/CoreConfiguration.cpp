@@ -27,19 +27,17 @@ std::string& iconOverride()
     return path;
 }
 
-// <prefix>/share/velmora/, where <prefix> holds the lib folder that this
+// <prefix>/share/velmora/ of the tree (<prefix>/lib/velmora) that this
 // library was loaded from.
 std::string dataPathBesideLibrary()
 {
     Dl_info info{};
     if (dladdr(reinterpret_cast<void*>(&dataPathBesideLibrary), &info) == 0 || !info.dli_fname)
         return "share/velmora/";
-    std::string library = info.dli_fname;
+    const std::string library = info.dli_fname;
     const auto libDir = library.rfind('/');
     const std::string dir = libDir == std::string::npos ? "." : library.substr(0, libDir);
-    const auto prefixEnd = dir.rfind('/');
-    const std::string prefix = prefixEnd == std::string::npos ? "." : dir.substr(0, prefixEnd);
-    return prefix + "/share/velmora/";
+    return dir + "/" VELMORA_DATA_FROM_LIBRARY;
 }
 
 } // namespace

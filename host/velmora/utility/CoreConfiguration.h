@@ -10,8 +10,8 @@ namespace velmora::utility {
 // path separator, so a file name can be appended directly.
 //
 // By default they are <prefix>/share/velmora/images/ and .../icons/, where
-// <prefix> is the folder above the one holding the host libraries; the build
-// tree is laid out like an installed tree, so this holds in both. The
+// the host libraries are in <prefix>/lib/velmora; the build tree is laid out
+// like an installed tree, so this holds in both. The
 // environment variable VELMORA_DATA_DIR, when set, replaces
 // <prefix>/share/velmora.
 class VELMORA_EXPORT CoreConfiguration

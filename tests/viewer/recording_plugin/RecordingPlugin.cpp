@@ -3,6 +3,7 @@
 #include <velmora/application/plugin/MouseHandlerPlugin.h>
 #include <velmora/widget/plugin/WidgetPlugin.h>
 
+#include <QFile>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QVBoxLayout>
@@ -37,13 +38,21 @@ public:
         layout->itemAt(0)->widget()->installEventFilter(this);
         panelWidget->setFixedSize(220, 120);
     }
+    // Out of process the counts go to the file VELMORA_RECORDING_LOG names, one "call=count" a line.
+    ~RecordingPlugin() override
+    {
+        QFile log(qEnvironmentVariable("VELMORA_RECORDING_LOG"));
+        for (const QByteArray& call : dynamicPropertyNames())
+            if (!log.fileName().isEmpty() && (log.isOpen() || log.open(QIODevice::WriteOnly)))
+                log.write(call + '=' + property(call).toByteArray() + '\n');
+    }
 
     void initialize() override { count("initialize"); }
     void handleMouseMove(QMouseEvent* event, QGraphicsScene*) override
     {
         count("handleMouseMove");
         // Asked where a plugin asks it: is the pointer over one of the host's dialogs?
-        setProperty("moveOverDialog", isMouseWithinGuiDialog(event->x(), event->y(), nullptr));
+        setProperty("moveOverDialog", isMouseWithinGuiDialog(event->pos().x(), event->pos().y(), nullptr));
     }
     void handleMouseClick(QMouseEvent*, QGraphicsScene*) override
     {
