@@ -488,11 +488,15 @@ void CompassWidgetPlugin::recalculateFromUtmChange()
 
 void CompassWidgetPlugin::toUpper(const QString& text)
 {
-    if (auto* field = qobject_cast<QLineEdit*>(sender())) {
-        field->setText(text.toUpper());
-        // Still typed by the user, as far as finishing the edit is concerned.
-        field->setModified(true);
-    }
+    auto* field = qobject_cast<QLineEdit*>(sender());
+    if (!field || text == text.toUpper())
+        return;
+    // Replaced as the user's own edit (modified and undoable), so the edit
+    // under way goes on; the upper-case text comes back here and stops.
+    const int cursor = field->cursorPosition();
+    field->selectAll();
+    field->insert(text.toUpper());
+    field->setCursorPosition(cursor);
 }
 
 double CompassWidgetPlugin::fieldToDouble(const QLineEdit* field) const

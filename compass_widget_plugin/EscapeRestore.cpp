@@ -17,10 +17,11 @@ void EscapeRestore::watch(QLineEdit* field)
     edits.insert(field, {field->text(), false});
     // A user's change is signalled as edited, and marks the field modified before its textChanged.
     connect(field, &QLineEdit::textEdited, this, [this, field] { edits[field].underway = true; });
+    // A text the program sets (not modified) is the one shown now; it also ends
+    // an edit under way, which Escape must not bring back over the new place.
     connect(field, &QLineEdit::textChanged, this, [this, field](const QString& text) {
-        Edit& edit = edits[field];
-        if (!edit.underway && !field->isModified())
-            edit.shownBefore = text;
+        if (!field->isModified())
+            edits[field] = {text, false};
     });
     connect(field, &QLineEdit::editingFinished, this, [this, field] { end(field); });
     connect(field, &QObject::destroyed, this, [this](QObject* gone) { edits.remove(gone); });

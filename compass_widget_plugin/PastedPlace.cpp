@@ -217,7 +217,7 @@ PastedPlace readUps(char letter, double easting, double northing)
 PastedPlace readUtmZone(unsigned int zone, char letter, double easting, double northing)
 {
     if (zone < 1 || zone > 60)
-        return refused(QStringLiteral("Zone needs to from 1 to 60"));
+        return refused(QStringLiteral("The zone number must be from 1 to 60"));
     if (letter == 'I' || letter == 'O')
         return refused(QStringLiteral("UTM Band cannot be an I or an O"));
     if (letter < 'C' || letter > 'X')
@@ -227,7 +227,13 @@ PastedPlace readUtmZone(unsigned int zone, char letter, double easting, double n
     char hemisphere = letter; // the letter the northing was read with
     CoordConverter::convertUtmToGdc(zone, letter, easting, northing, latitude, longitude);
     QString how = QStringLiteral("Read as UTM zone %1, band %2").arg(zone).arg(QLatin1Char(letter));
-    if (std::isfinite(latitude) && bandOfLatitude(latitude) != letter) {
+    // A copied position is truncated to the metre, which can put a place on
+    // its band's edge a hair outside it: within about 10 m the letter still
+    // names the band.
+    constexpr double edge = 1e-4; // degrees
+    const bool inBand = bandOfLatitude(latitude) == letter || bandOfLatitude(latitude + edge) == letter ||
+                        bandOfLatitude(latitude - edge) == letter;
+    if (std::isfinite(latitude) && !inBand) {
         if (letter == 'N' || letter == 'S') {
             hemisphere = letter == 'S' ? 'M' : 'N';
             CoordConverter::convertUtmToGdc(zone, hemisphere, easting, northing, latitude, longitude);
@@ -306,7 +312,7 @@ bool readGrid(const QString& text, PastedPlace& place)
         const QChar letter = match.capturedLength(3) > 0 ? match.captured(3).at(0) : match.captured(2).at(0);
         place = QByteArrayLiteral("ABYZ").contains(letter.toLatin1())
                     ? readUps(letter.toLatin1(), easting, northing)
-                    : refused(QStringLiteral("Zone needs to from 1 to 60"));
+                    : refused(QStringLiteral("The zone number must be from 1 to 60"));
         return true;
     }
     place = readUtmZone(zone.toUInt(), match.captured(2).at(0).toLatin1(), easting, northing);

@@ -678,11 +678,14 @@ private slots:
         QTest::addColumn<Texts>("finished"); // typed and finished with Return first
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("typed"); // over the selected text, then Escape
+        QTest::addColumn<bool>("synced");   // the panel filled from the camera before the Escape
         const Texts latitude{{"gdcLatitudeTextBox", "45"}};
-        QTest::newRow("after Return, the finished edit") << latitude << "gdcLatitudeTextBox" << "6";
-        QTest::newRow("after another form's edit, its text") << latitude << "gccXTextBox" << "6";
+        QTest::newRow("after Return, the finished edit") << latitude << "gdcLatitudeTextBox" << "6" << false;
+        QTest::newRow("after another form's edit, its text") << latitude << "gccXTextBox" << "6" << false;
         // Upper-casing sets the text anew while it is typed: still the user's edit.
-        QTest::newRow("a band upper-cased as typed") << Texts{} << "utmBandTextBox" << "u";
+        QTest::newRow("a band upper-cased as typed") << Texts{} << "utmBandTextBox" << "u" << false;
+        // The fill ends the edit: Escape put 45 back beside forms showing the camera's place.
+        QTest::newRow("filled anew mid-edit, the new text") << latitude << "gdcLatitudeTextBox" << "6" << true;
     }
 
     void escapePutsBackTheShownText()
@@ -694,12 +697,17 @@ private slots:
             QTest::keyClicks(plugin->field(it.key()), it.value());
             QTest::keyClick(plugin->field(it.key()), Qt::Key_Return);
         }
-        const Texts shown = plugin->texts();
+        Texts shown = plugin->texts();
         QLineEdit* edit = plugin->field(field);
         edit->selectAll();
         QFETCH(QString, typed);
         QTest::keyClicks(edit, typed);
         QVERIFY(edit->text() != shown[field]);
+        QFETCH(bool, synced);
+        if (synced) {
+            plugin->button("syncButton")->click();
+            shown = plugin->texts();
+        }
         QTest::keyClick(edit, Qt::Key_Escape);
         // Every form as before: the field's text is back, and no edit finished.
         QCOMPARE(plugin->texts(), shown);
