@@ -729,8 +729,8 @@ bool CompassWidgetPlugin::isOnShownRose(const QMouseEvent& event, const QGraphic
 {
     // A hidden rose has nothing to click; the scene's height is the view's.
     return scene && event.button() == Qt::LeftButton && hudPosition->getNodeMask() != 0 &&
-           !isMouseWithinGuiDialog(event.x(), event.y(), nullptr) &&
-           isOnHudRose(event.localPos(), scene->sceneRect().height(), sizeOn3DSpinBox->value());
+           !isMouseWithinGuiDialog(event.pos().x(), event.pos().y(), nullptr) &&
+           isOnHudRose(QPointF(event.pos()), scene->sceneRect().height(), sizeOn3DSpinBox->value());
 }
 
 void CompassWidgetPlugin::showLocalLocation(const osg::Vec3d& point)
