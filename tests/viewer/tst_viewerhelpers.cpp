@@ -91,6 +91,17 @@ void loadAllTiles(osg::Node* node)
             loadAllTiles(group->getChild(i));
 }
 
+// Calls visit with every PagedLOD below node.
+template <typename Visit>
+void forEachPagedTile(osg::Node* node, Visit visit)
+{
+    if (const auto* paged = dynamic_cast<const osg::PagedLOD*>(node))
+        visit(*paged);
+    if (osg::Group* group = node->asGroup())
+        for (unsigned i = 0; i < group->getNumChildren(); ++i)
+            forEachPagedTile(group->getChild(i), visit);
+}
+
 // Calls visit with the world position and normal of each vertex of the finest tiles below node.
 template <typename Visit>
 void forEachFinestVertex(osg::Node* node, Visit visit, const osg::Matrixd& toWorld = osg::Matrixd())
@@ -293,6 +304,40 @@ private slots:
         const double elevation = heightOf(raster, pixel.x(), pixel.y());
         const double offset = surfaceOffsetAtPixel(terrain->node.get(), 32610, pixel.x(), pixel.y(), elevation);
         QVERIFY2(std::abs(offset) < metreTolerance, qPrintable(QString::number(offset)));
+    }
+
+    // A finer tile with nothing of its own to show (all nodata, or the file gone since it was opened) shows
+    // the coarsest level's surface, not a hole; and a file that cannot be read is not asked for finer tiles again.
+    void finerTilesLeaveNoHole_data()
+    {
+        QTest::addColumn<QRect>("hole");
+        QTest::addColumn<bool>("fileGone");
+        QTest::newRow("nodata wider than the finest tiles") << QRect(8, 6, 24, 18) << false;
+        QTest::newRow("the file gone after opening") << QRect() << true;
+    }
+
+    void finerTilesLeaveNoHole()
+    {
+        QFETCH(QRect, hole);
+        QVERIFY(writeGeoTiff(path(), Raster{32610, QSize(41, 31), true, {}, hole, nodataValue, true}));
+        QString error;
+        const auto terrain = loadDemTerrain(path(), error, 8);
+        QVERIFY2(terrain, qPrintable(error));
+        // A pixel the coarsest level samples (every 6th): every level's surface passes there at one height.
+        const QPoint pixel(18, 12);
+        const double coarsest = surfaceOffsetAtPixel(terrain->node.get(), 32610, pixel.x(), pixel.y(), 0.0);
+        QVERIFY(std::isfinite(coarsest));
+        if (QTest::currentDataTag() == QByteArray("the file gone after opening"))
+            QVERIFY(QFile::remove(path()));
+        loadAllTiles(terrain->node.get());
+        const double finest = surfaceOffsetAtPixel(terrain->node.get(), 32610, pixel.x(), pixel.y(), 0.0);
+        // The probe passes a centimetre beside the vertex, where the filled hole slopes by metres a metre.
+        QVERIFY2(std::abs(finest - coarsest) < 1.0, qPrintable(QString::number(finest - coarsest)));
+        int unanswered = 0;
+        forEachPagedTile(terrain->node.get(), [&](const osg::PagedLOD& tile) {
+            unanswered += tile.getNumChildren() < tile.getNumFileNames() ? 1 : 0;
+        });
+        QCOMPARE(unanswered, 0);
     }
 
     // Full-resolution tiles side by side give their shared edge one normal:

@@ -82,9 +82,9 @@ Skirts innerEdges(const DemTileReader::Window& window, int rasterColumns, int ra
 
 } // namespace
 
-DemTileReader::DemTileReader(const QString& path, const GeographicLib::LocalCartesian& frame, double lowest,
-                             double highest)
-    : path(path), frame(frame), ramp(lowest, highest), state(makeTerrainState())
+DemTileReader::DemTileReader(const QString& path, const DemSamples& samples,
+                             const GeographicLib::LocalCartesian& frame, double lowest, double highest)
+    : path(path), coarse(samples), frame(frame), ramp(lowest, highest), state(makeTerrainState())
 {
 }
 
@@ -94,7 +94,7 @@ osg::ref_ptr<osg::Node> DemTileReader::buildPyramid(const QString& path, const D
                                                     const GeographicLib::LocalCartesian& frame, double lowest,
                                                     double highest)
 {
-    osg::ref_ptr<DemTileReader> reader = new DemTileReader(path, frame, lowest, highest);
+    osg::ref_ptr<DemTileReader> reader = new DemTileReader(path, samples, frame, lowest, highest);
     osg::ref_ptr<osgDB::Options> options = new osgDB::Options;
     options->setReadFileCallback(reader.get());
     osg::ref_ptr<osg::Group> root = new osg::Group;
@@ -156,10 +156,9 @@ osgDB::ReaderWriter::ReadResult DemTileReader::readNode(const std::string& name,
         for (std::size_t r = 0; r + 1 < rows.size(); ++r)
             for (std::size_t c = 0; c + 1 < columns.size(); ++c) {
                 const Window window{columns[c], rows[r], columns[c + 1], rows[r + 1], stride};
-                osg::ref_ptr<osg::Node> mesh = readTile(window);
-                if (!mesh)
-                    return osgDB::ReaderWriter::ReadResult::ERROR_IN_READING_FILE;
-                quarters->addChild(pagedTile(window, mesh.get(), options));
+                const std::optional<osg::ref_ptr<osg::Node>> read = readTile(window);
+                // Refining a tile the file cannot give would only fail again, frame after frame.
+                quarters->addChild(read ? pagedTile(window, read->get(), options) : coarseTile(window));
             }
     } catch (const std::bad_alloc&) {
         return osgDB::ReaderWriter::ReadResult::INSUFFICIENT_MEMORY_TO_LOAD;
@@ -167,11 +166,11 @@ osgDB::ReaderWriter::ReadResult DemTileReader::readNode(const std::string& name,
     return quarters.get();
 }
 
-osg::ref_ptr<osg::Node> DemTileReader::readTile(const Window& window)
+std::optional<osg::ref_ptr<osg::Node>> DemTileReader::readTile(const Window& window)
 {
     std::unique_ptr<DemDataset> dem = takeDataset();
     if (!dem)
-        return nullptr;
+        return std::nullopt;
     Border border;
     const std::vector<int> xs = withBorder(samplePositions(window.left, window.right, window.stride), window.stride,
                                            dem->width(), border.left, border.right);
@@ -199,15 +198,54 @@ osg::ref_ptr<osg::Node> DemTileReader::readTile(const Window& window)
     const Skirts skirts = innerEdges(window, dem->width(), dem->height());
     giveBack(std::move(dem));
     if (!read)
-        return nullptr;
+        return std::nullopt;
+    // A tile of nodata alone has nothing of its own to fill from: it takes the coarsest level's filled heights.
+    if (fillNodata(elevations, int(xs.size()), int(ys.size())) < 0)
+        for (std::size_t j = 0, k = 0; j < ys.size(); ++j)
+            for (std::size_t i = 0; i < xs.size(); ++i, ++k)
+                elevations[k] = coarseAt(coarse.elevations, xs[i], ys[j]);
     return tileMesh(latitudes, longitudes, std::move(elevations), int(xs.size()), int(ys.size()), border, skirts);
+}
+
+osg::ref_ptr<osg::Node> DemTileReader::coarseTile(const Window& window) const
+{
+    Border border;
+    const std::vector<int> xs = withBorder(samplePositions(window.left, window.right, window.stride), window.stride,
+                                           coarse.rasterColumns, border.left, border.right);
+    const std::vector<int> ys = withBorder(samplePositions(window.top, window.bottom, window.stride), window.stride,
+                                           coarse.rasterRows, border.top, border.bottom);
+    std::vector<double> latitudes, longitudes, elevations;
+    for (const int y : ys)
+        for (const int x : xs) {
+            latitudes.push_back(coarseAt(coarse.latitudes, x, y));
+            longitudes.push_back(coarseAt(coarse.longitudes, x, y, 360.0));
+            elevations.push_back(coarseAt(coarse.elevations, x, y));
+        }
+    return tileMesh(latitudes, longitudes, std::move(elevations), int(xs.size()), int(ys.size()), border,
+                    innerEdges(window, coarse.rasterColumns, coarse.rasterRows));
+}
+
+double DemTileReader::coarseAt(const std::vector<double>& values, int column, int row, double period) const
+{
+    // The coarse cell holding the pixel (the last sample column and row may be nearer than a stride).
+    const int i = std::min(column / coarse.stride, coarse.columns - 2);
+    const int j = std::min(row / coarse.stride, coarse.rows - 2);
+    const double fx = double(column - coarse.pixelColumn(i)) / (coarse.pixelColumn(i + 1) - coarse.pixelColumn(i));
+    const double fy = double(row - coarse.pixelRow(j)) / (coarse.pixelRow(j + 1) - coarse.pixelRow(j));
+    const auto at = [&](int c, int r) { return values[std::size_t(r) * std::size_t(coarse.columns) + std::size_t(c)]; };
+    const double base = at(i, j);
+    const auto offset = [&](int c, int r) {
+        const double d = at(c, r) - base;
+        return period > 0.0 ? std::remainder(d, period) : d;
+    };
+    return base + (1 - fx) * fy * offset(i, j + 1) + fx * (1 - fy) * offset(i + 1, j) + fx * fy * offset(i + 1, j + 1);
 }
 
 osg::ref_ptr<osg::Node> DemTileReader::tileMesh(const std::vector<double>& latitudes,
                                                 const std::vector<double>& longitudes, std::vector<double> elevations,
                                                 int columns, int rows, const Border& border, Skirts skirts) const
 {
-    // A tile of nodata alone has nothing to show; the terrain around it stays.
+    // Tiles come with filled heights; should none be valid all the same, no tile beats NaN vertices.
     if (fillNodata(elevations, columns, rows) < 0)
         return new osg::Group;
     std::vector<osg::Vec3d> positions(elevations.size());

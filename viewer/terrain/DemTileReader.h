@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DemRaster.h"
 #include "ElevationColorRamp.h"
 #include "TerrainMesh.h"
 
@@ -14,13 +15,13 @@
 
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace velmora::viewer {
 
 class DemDataset;
-struct DemSamples;
 
 // A DEM drawn as a level-of-detail tile pyramid: the thinned samples read at
 // load time make the coarsest tiles, and each tile nearer the eye than a few
@@ -30,6 +31,12 @@ struct DemSamples;
 // read callback and drops again when out of view, so memory stays bounded
 // whatever the raster's size. Every vertex sits at its pixel centre's true
 // geodetic position and height.
+//
+// A tile never leaves a hole: where every pixel of a finer tile is nodata,
+// its heights are the coarsest level's (whose nodata was filled from around
+// the hole); where the file can no longer be read, the tile is the coarsest
+// level's surface through the tile's pixels and is not refined further, so
+// the pager does not ask for it again and again.
 class DemTileReader : public osgDB::ReadFileCallback
 {
 public:
@@ -59,7 +66,8 @@ protected:
     ~DemTileReader() override;
 
 private:
-    DemTileReader(const QString& path, const GeographicLib::LocalCartesian& frame, double lowest, double highest);
+    DemTileReader(const QString& path, const DemSamples& samples, const GeographicLib::LocalCartesian& frame,
+                  double lowest, double highest);
 
     // Samples read beyond a tile's window on each side (0 or 1), for its edge normals only.
     struct Border
@@ -72,7 +80,13 @@ private:
     osg::ref_ptr<osg::Node> tileMesh(const std::vector<double>& latitudes, const std::vector<double>& longitudes,
                                      std::vector<double> elevations, int columns, int rows, const Border& border,
                                      Skirts skirts) const;
-    osg::ref_ptr<osg::Node> readTile(const Window& window);
+    // The tile for window read from the file, or std::nullopt when the file cannot be read.
+    std::optional<osg::ref_ptr<osg::Node>> readTile(const Window& window);
+    // The tile for window on the coarsest level's surface, for a file that can no longer be read.
+    osg::ref_ptr<osg::Node> coarseTile(const Window& window) const;
+    // values (one of coarse's grids) bilinear between the coarse samples around a pixel; values that
+    // wrap around every period (longitudes: 360) are taken the short way round.
+    double coarseAt(const std::vector<double>& values, int column, int row, double period = 0.0) const;
     // mesh alone at full resolution; else a PagedLOD over mesh whose finer
     // child, loaded through options, is window's quarters.
     static osg::ref_ptr<osg::Node> pagedTile(const Window& window, osg::Node* mesh, const osgDB::Options* options);
@@ -80,6 +94,7 @@ private:
     void giveBack(std::unique_ptr<DemDataset> dataset);
 
     QString path;
+    DemSamples coarse;
     GeographicLib::LocalCartesian frame;
     ElevationColorRamp ramp;
     osg::ref_ptr<osg::StateSet> state;
