@@ -240,6 +240,9 @@ private slots:
         // pixel 40, the far edge, is off the stride and must still become a vertex.
         QTest::newRow("thinned, far corner") << 32610 << QSize(41, 31) << 16 << QPoint(40, 30) << QRect()
                                              << knownHeight(40, 30);
+        // Rows enough for two reading threads: the second's last row is placed where the first's would be.
+        QTest::newRow("read by two threads, far corner") << 32610 << QSize(300, 600) << 1024 << QPoint(299, 599)
+                                                         << QRect() << knownHeight(299, 599);
         // A corner hole takes the mean of its three neighbours (1, 0), (0, 1), (1, 1);
         // unfilled, it would be a 32 km deep spike in the mesh.
         QTest::newRow("corner nodata hole") << 4326 << small << 1024 << QPoint(0, 0) << QRect(0, 0, 1, 1)
@@ -384,22 +387,22 @@ private slots:
         QTest::addColumn<int>("cancelAfter"); // calls answered true before the first false; -1: never false
         QTest::newRow("read to the end") << -1;
         QTest::newRow("cancelled at once") << 0;
-        QTest::newRow("cancelled half way") << 5;
+        QTest::newRow("cancelled half way") << 3;
     }
 
     void demProgress()
     {
         QFETCH(int, cancelAfter);
-        QVERIFY(writeGeoTiff(path(), Raster{4326, QSize(12, 10), true, {}, {}}));
+        QVERIFY(writeGeoTiff(path(), Raster{4326, QSize(12, 100), true, {}, {}}));
         std::vector<double> fractions;
         QString error;
         const auto samples = readDemSamples(path(), 1024, error, [&](double fraction) {
             fractions.push_back(fraction);
             return cancelAfter < 0 || int(fractions.size()) <= cancelAfter;
         });
-        // A cancelled read stops at the next row and returns nothing; a whole one reports every row up to 1.
+        // A cancelled read stops at the next report and returns nothing; a whole one reports often, up to 1.
         QCOMPARE(samples.has_value(), cancelAfter < 0);
-        QCOMPARE(int(fractions.size()), cancelAfter < 0 ? 10 : cancelAfter + 1);
+        QVERIFY(cancelAfter < 0 ? fractions.size() > 4 : int(fractions.size()) == cancelAfter + 1);
         QVERIFY(std::is_sorted(fractions.begin(), fractions.end()) && fractions.back() <= 1.0);
         QVERIFY(cancelAfter >= 0 || fractions.back() == 1.0);
     }

@@ -4,38 +4,74 @@
 #include "GridSampling.h"
 #include "NodataFill.h"
 
+#include <cpl_conv.h>
 #include <gdal_priv.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <functional>
 #include <limits>
+#include <mutex>
 #include <new>
+#include <thread>
 
 namespace velmora::viewer {
 
 namespace {
 
-// Reads sampled row j of the raster into elevations (NaN for nodata), pixel by
-// pixel when thinned, so the work and memory follow the samples, not the
-// raster's width.
-bool readSampleRow(const DemDataset& dem, const GridSampling& sampling, int j, double* elevations)
+// Reads the sampled rows [first, last) into elevations (row-major, all the
+// samples' columns; NaN for nodata), one row of the raster's blocks at a
+// time and within it one block at a time, so each block is read from the
+// file once, however wide the raster, and work follows the samples' rows.
+// rowsRead is told each run of rows [top, bottom) once it is read; returning
+// false stops the read. False when stopped or GDAL fails, with the pixel row
+// that failed in failedRow (else -1).
+bool readSampleRows(const DemDataset& dem, const GridSampling& sampling, int first, int last, double* elevations,
+                    const std::function<bool(int top, int bottom)>& rowsRead, int& failedRow)
 {
-    const int pixelRow = sampling.pixelRow(j);
+    constexpr int maxRowsPerRun = 16;
+    failedRow = -1;
     GDALRasterBand* band = dem.band();
-    if (sampling.stride() == 1) {
-        if (band->RasterIO(GF_Read, 0, pixelRow, dem.width(), 1, elevations, dem.width(), 1, GDT_Float64, 0, 0,
-                           nullptr) != CE_None)
+    int blockWidth = 0;
+    int blockHeight = 0;
+    band->GetBlockSize(&blockWidth, &blockHeight);
+    blockWidth = std::max(blockWidth, 1);
+    blockHeight = std::max(blockHeight, 1);
+    const int columns = sampling.columns();
+    std::vector<double> segment;
+    for (int top = first; top < last;) {
+        // The sampled rows in the same row of blocks as row top, a few at a time so progress is told often.
+        int bottom = top + 1;
+        while (bottom < last && bottom - top < maxRowsPerRun &&
+               sampling.pixelRow(bottom) / blockHeight == sampling.pixelRow(top) / blockHeight)
+            ++bottom;
+        for (int left = 0; left < columns;) {
+            int right = left + 1;
+            while (right < columns &&
+                   sampling.pixelColumn(right) / blockWidth == sampling.pixelColumn(left) / blockWidth)
+                ++right;
+            const int x = sampling.pixelColumn(left);
+            const int width = sampling.pixelColumn(right - 1) - x + 1;
+            segment.resize(static_cast<std::size_t>(width));
+            for (int j = top; j < bottom; ++j) {
+                if (band->RasterIO(GF_Read, x, sampling.pixelRow(j), width, 1, segment.data(), width, 1, GDT_Float64,
+                                   0, 0, nullptr) != CE_None) {
+                    failedRow = sampling.pixelRow(j);
+                    return false;
+                }
+                double* row = elevations + static_cast<std::size_t>(j) * static_cast<std::size_t>(columns);
+                for (int i = left; i < right; ++i) {
+                    const double value = segment[static_cast<std::size_t>(sampling.pixelColumn(i) - x)];
+                    row[i] = dem.isNodata(value) ? std::numeric_limits<double>::quiet_NaN() : value;
+                }
+            }
+            left = right;
+        }
+        if (!rowsRead(top, bottom))
             return false;
-    } else {
-        for (int i = 0; i < sampling.columns(); ++i)
-            if (band->RasterIO(GF_Read, sampling.pixelColumn(i), pixelRow, 1, 1, elevations + i, 1, 1, GDT_Float64, 0,
-                               0, nullptr) != CE_None)
-                return false;
+        top = bottom;
     }
-    for (int i = 0; i < sampling.columns(); ++i)
-        if (dem.isNodata(elevations[i]))
-            elevations[i] = std::numeric_limits<double>::quiet_NaN();
     return true;
 }
 
@@ -49,8 +85,49 @@ bool placeSampleRow(const DemDataset& dem, const GridSampling& sampling, int j, 
     return dem.pixelsToWgs84(sampling.columns(), longitudes, latitudes);
 }
 
-std::optional<DemSamples> readSamples(const DemDataset& dem, int maxVerticesPerSide, QString& error,
-                                      const DemProgress& progress)
+// While one exists, uncompressed GeoTIFFs this thread opens read their pixels
+// from the mapped file instead of through GDAL's block cache: a thinned read
+// then touches only the pages that hold its samples, not every block whole.
+class MappedTiffReads
+{
+public:
+    MappedTiffReads() { CPLSetThreadLocalConfigOption(option, "YES"); }
+    ~MappedTiffReads() { CPLSetThreadLocalConfigOption(option, nullptr); }
+    MappedTiffReads(const MappedTiffReads&) = delete;
+    MappedTiffReads& operator=(const MappedTiffReads&) = delete;
+
+private:
+    static constexpr const char* option = "GTIFF_VIRTUAL_MEM_IO";
+};
+
+// One reading thread's share of the sampled rows and what it found.
+struct RowShare
+{
+    int first = 0;
+    int last = 0;
+    double westmost = std::numeric_limits<double>::infinity();
+    double eastmost = -std::numeric_limits<double>::infinity();
+    QString error;
+};
+
+// The raster's sampled rows in contiguous shares, one per reading thread:
+// reading a large raster is mostly waiting for its blocks, which threads
+// with datasets of their own do side by side.
+std::vector<RowShare> shareRows(int rows)
+{
+    constexpr int minRowsPerThread = 128; // fewer are read before a thread would have started
+    const int threads = std::clamp(std::min(int(std::thread::hardware_concurrency()), 4), 1,
+                                   std::max(rows / minRowsPerThread, 1));
+    std::vector<RowShare> shares(static_cast<std::size_t>(threads));
+    for (int t = 0; t < threads; ++t) {
+        shares[std::size_t(t)].first = rows * t / threads;
+        shares[std::size_t(t)].last = rows * (t + 1) / threads;
+    }
+    return shares;
+}
+
+std::optional<DemSamples> readSamples(const QString& path, const DemDataset& dem, int maxVerticesPerSide,
+                                      QString& error, const DemProgress& progress)
 {
     const GridSampling sampling(dem.width(), dem.height(), maxVerticesPerSide);
     DemSamples samples;
@@ -63,33 +140,87 @@ std::optional<DemSamples> readSamples(const DemDataset& dem, int maxVerticesPerS
     samples.latitudes.resize(count);
     samples.longitudes.resize(count);
     samples.elevations.resize(count);
+
+    std::mutex reporting;
+    int rowsDone = 0;
+    bool stopped = false;
+    bool cancelled = false;
+    // Counts rows read by any thread and tells progress; false once any thread failed or progress cancelled.
+    const auto tell = [&](int rows) {
+        const std::lock_guard<std::mutex> lock(reporting);
+        rowsDone += rows;
+        if (!stopped && progress && !progress(double(rowsDone) / samples.rows))
+            stopped = cancelled = true;
+        return !stopped;
+    };
+    const auto fail = [&](RowShare& share, const QString& reason) {
+        const std::lock_guard<std::mutex> lock(reporting);
+        if (!stopped)
+            share.error = reason;
+        stopped = true;
+    };
+    const auto readShare = [&](const DemDataset& dataset, RowShare& share) {
+        try {
+            const auto placeRows = [&](int top, int bottom) {
+                for (int j = top; j < bottom; ++j) {
+                    const std::size_t rowStart = static_cast<std::size_t>(j) * static_cast<std::size_t>(samples.columns);
+                    double* longitudes = samples.longitudes.data() + rowStart;
+                    if (!placeSampleRow(dataset, sampling, j, samples.latitudes.data() + rowStart, longitudes)) {
+                        fail(share, QStringLiteral("Some pixels of %1 lie outside the Earth: beyond the poles, or "
+                                                   "outside the area its projection can map to WGS84")
+                                        .arg(dataset.fileName()));
+                        return false;
+                    }
+                    const auto [west, east] = std::minmax_element(longitudes, longitudes + samples.columns);
+                    share.westmost = std::min(share.westmost, *west);
+                    share.eastmost = std::max(share.eastmost, *east);
+                }
+                return tell(bottom - top);
+            };
+            int failedRow = -1;
+            if (!readSampleRows(dataset, sampling, share.first, share.last, samples.elevations.data(), placeRows,
+                                failedRow) &&
+                failedRow >= 0) {
+                QString reason = QStringLiteral("Could not read row %1 of %2").arg(failedRow).arg(dataset.fileName());
+                const QString detail = DemDataset::lastGdalMessage();
+                if (!detail.isEmpty())
+                    reason += QStringLiteral(" (%1)").arg(detail);
+                fail(share, reason);
+            }
+        } catch (const std::bad_alloc&) {
+            fail(share, QStringLiteral("Not enough memory to read %1").arg(dataset.fileName()));
+        }
+    };
+
+    // GDAL datasets serve one thread at a time: the first share is read with dem, each other with its own.
+    std::vector<RowShare> shares = shareRows(samples.rows);
+    std::vector<std::thread> readers;
+    for (std::size_t t = 1; t < shares.size(); ++t)
+        readers.emplace_back([&, t] {
+            QString openError;
+            const MappedTiffReads mapped;
+            if (const std::optional<DemDataset> own = DemDataset::open(path, openError))
+                readShare(*own, shares[t]);
+            else
+                fail(shares[t], openError);
+        });
+    readShare(dem, shares.front());
+    for (std::thread& reader : readers)
+        reader.join();
+
+    if (cancelled) {
+        error = QStringLiteral("Loading %1 was cancelled").arg(dem.fileName());
+        return std::nullopt;
+    }
     double westmost = std::numeric_limits<double>::infinity();
     double eastmost = -westmost;
-    for (int j = 0; j < samples.rows; ++j) {
-        const std::size_t rowStart = static_cast<std::size_t>(j) * static_cast<std::size_t>(samples.columns);
-        if (!readSampleRow(dem, sampling, j, samples.elevations.data() + rowStart)) {
-            const QString detail = DemDataset::lastGdalMessage();
-            error = QStringLiteral("Could not read row %1 of %2").arg(sampling.pixelRow(j)).arg(dem.fileName());
-            if (!detail.isEmpty())
-                error += QStringLiteral(" (%1)").arg(detail);
+    for (const RowShare& share : shares) {
+        if (!share.error.isEmpty()) {
+            error = share.error;
             return std::nullopt;
         }
-        if (!placeSampleRow(dem, sampling, j, samples.latitudes.data() + rowStart,
-                            samples.longitudes.data() + rowStart)) {
-            error = QStringLiteral("Some pixels of %1 lie outside the Earth: beyond the poles, or outside the area its "
-                                   "projection can map to WGS84")
-                        .arg(dem.fileName());
-            return std::nullopt;
-        }
-        const auto [west, east] = std::minmax_element(samples.longitudes.begin() + static_cast<std::ptrdiff_t>(rowStart),
-                                                      samples.longitudes.begin() +
-                                                          static_cast<std::ptrdiff_t>(rowStart) + samples.columns);
-        westmost = std::min(westmost, *west);
-        eastmost = std::max(eastmost, *east);
-        if (progress && !progress(double(j + 1) / samples.rows)) {
-            error = QStringLiteral("Loading %1 was cancelled").arg(dem.fileName());
-            return std::nullopt;
-        }
+        westmost = std::min(westmost, share.westmost);
+        eastmost = std::max(eastmost, share.eastmost);
     }
     if (eastmost - westmost > 360.0) {
         error = QStringLiteral("%1 spans %2 degrees of longitude: more than the whole Earth")
@@ -106,10 +237,11 @@ std::optional<DemSamples> readDemSamples(const QString& path, int maxVerticesPer
                                          const DemProgress& progress)
 {
     try {
+        const MappedTiffReads mapped;
         const std::optional<DemDataset> dem = DemDataset::open(path, error);
         if (!dem)
             return std::nullopt;
-        std::optional<DemSamples> samples = readSamples(*dem, maxVerticesPerSide, error, progress);
+        std::optional<DemSamples> samples = readSamples(path, *dem, maxVerticesPerSide, error, progress);
         if (!samples)
             return std::nullopt;
         const int filled = fillNodata(samples->elevations, samples->columns, samples->rows);
