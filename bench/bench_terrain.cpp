@@ -8,10 +8,14 @@
 //     of a close-up (3 km from the ground at the view's centre), against the
 //     DEM's bilinear value at the picked latitude and longitude, read
 //     through GDAL here (max and 99th percentile; misses are not counted);
-//   - frame times while flying 200 m a frame for flightFrames frames (600
-//     unless given), 50 frames north and 50 back, so each run draws the same.
+//   - frame times while flying 200 m a frame for flightSeconds (60 unless
+//     given), 50 frames north and 50 back, so each run draws the same;
+//   - the resident set size after a crossing of the whole DEM.
 //
-//     xvfb-run -a -s "-screen 0 1600x1000x24" bench_terrain DEM [flightFrames]
+//     xvfb-run -a -s "-screen 0 1600x1000x24" bench_terrain DEM [flightSeconds [PICTURES]]
+//
+// With PICTURES, the window at full detail in the start view and in the
+// close-up is saved as PICTURES-start.png and PICTURES-close.png.
 //
 // The DEM must be in WGS84 degrees (as make_test_dem writes them).
 
@@ -65,6 +69,8 @@ public:
     }
     ~Reference() { GDALClose(dataset); }
     bool valid() const { return dataset != nullptr; }
+    // The DEM's extent from north to south, metres (degrees of latitude, about 111.2 km each).
+    double northSouthMetres() const { return std::abs(transform[5]) * dataset->GetRasterYSize() * 111195.0; }
     double heightAt(double latitude, double longitude) const
     {
         const double column = (longitude - transform[0]) / transform[1] - 0.5;
@@ -123,12 +129,14 @@ void reportPicks(const char* name, const Session& s, const Reference& reference)
                 at(1.0), at(0.99), at(0.5));
 }
 
-// Flies flightFrames frames at 200 m a frame and prints the frame times and the memory after.
-void reportFlight(const Session& s, int flightFrames)
+// Flies back and forth along 10 km at 200 m a frame for the given seconds, so every run draws the same
+// ground however fast it draws, and prints the frame times and the memory after.
+void reportFlight(const Session& s, int seconds)
 {
-    // Back and forth along 10 km, so every run draws the same ground however fast it draws.
     std::vector<double> frameTimes;
-    for (int k = 0; k < flightFrames; ++k) {
+    QElapsedTimer flight;
+    flight.start();
+    for (int k = 0; flight.elapsed() < seconds * 1000; ++k) {
         QElapsedTimer frame;
         frame.start();
         s.app()->moveLevel((k / 50) % 2 == 0 ? 200.0 : -200.0, 0.0);
@@ -140,9 +148,22 @@ void reportFlight(const Session& s, int flightFrames)
     double sum = 0.0;
     for (double t : frameTimes)
         sum += t;
-    std::printf("flight: %zu frames, mean %.1f ms, median %.1f ms, p95 %.1f ms; %.1f MiB after\n",
-                frameTimes.size(), sum / double(frameTimes.size()), frameTimes[frameTimes.size() / 2],
+    std::printf("flight: %zu frames in %d s, mean %.1f ms, median %.1f ms, p95 %.1f ms; %.1f MiB after\n",
+                frameTimes.size(), seconds, sum / double(frameTimes.size()), frameTimes[frameTimes.size() / 2],
                 frameTimes[std::size_t(0.95 * double(frameTimes.size() - 1))], residentMiB());
+}
+
+// Flies straight ahead across the whole DEM (metres long) in 300 frames, drawing each place once, and
+// prints the memory after: tiles left behind must be let go.
+void reportCrossing(const Session& s, double metres)
+{
+    constexpr int frames = 300;
+    for (int k = 0; k < frames; ++k) {
+        s.app()->moveLevel(metres / frames, 0.0);
+        QApplication::processEvents();
+        s.view()->renderFrame();
+    }
+    std::printf("crossing: %.0f km in %d frames; %.1f MiB after\n", metres / 1000.0, frames, residentMiB());
 }
 
 } // namespace
@@ -151,12 +172,12 @@ int main(int argc, char** argv)
 {
     QApplication qtApp(argc, argv);
     if (argc < 2) {
-        std::fputs("usage: bench_terrain DEM [flightFrames]\n", stderr);
+        std::fputs("usage: bench_terrain DEM [flightSeconds [PICTURES]]\n", stderr);
         return 2;
     }
     GDALAllRegister();
     const Reference reference(argv[1]);
-    const int flightFrames = std::max(argc > 2 ? std::atoi(argv[2]) : 600, 1);
+    const int flightSeconds = std::max(argc > 2 ? std::atoi(argv[2]) : 60, 1);
     velmora::viewer::ViewerOptions options;
     options.demPath = QString::fromLocal8Bit(argv[1]);
     options.pluginDir = QStringLiteral("/nonexistent");
@@ -179,6 +200,9 @@ int main(int argc, char** argv)
     s.renderUntilLoaded(120000);
     std::printf("full detail: %lld ms, %.1f MiB\n", clock.elapsed(), residentMiB());
     reportPicks("start view", s, reference);
+    const QString pictures = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
+    if (!pictures.isEmpty())
+        session.window()->screenshot().save(pictures + "-start.png");
 
     // Close up: along the start view's central line of sight to 3 km from the ground.
     osg::Vec3d centre;
@@ -188,8 +212,11 @@ int main(int argc, char** argv)
     }
     s.renderUntilLoaded(120000);
     reportPicks("close up", s, reference);
+    if (!pictures.isEmpty())
+        session.window()->screenshot().save(pictures + "-close.png");
 
-    reportFlight(s, flightFrames);
+    reportFlight(s, flightSeconds);
+    reportCrossing(s, reference.northSouthMetres());
     session.shutDown();
     return 0;
 }

@@ -23,10 +23,13 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QProcess>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QWheelEvent>
 
@@ -555,18 +558,36 @@ private slots:
         // Opened silently with every vertex NaN: sky, and a title naming the file.
         QVERIFY(velmora::testing::writeVrt(folder.filePath("polar.vrt"), 10, 95.0));
         QTest::newRow("beyond the pole") << folder.filePath("polar.vrt");
+        // Four million pixels a side take a while to read: Cancel, clicked as soon as it shows, stops the read.
+        QVERIFY(velmora::testing::writeVrt(folder.filePath("huge.vrt"), 4000000, 47.0));
+        QTest::newRow("cancelled while loading") << folder.filePath("huge.vrt");
     }
 
-    // A refusal says why and leaves the terrain, its title and its georeference as they were.
+    // A refusal says why and leaves the terrain, its title and its georeference as they were; so does Cancel,
+    // which needs no message.
     void refusedElevationModelsKeepTheTerrain()
     {
         QFETCH(QString, file);
+        const bool cancel = file.endsWith("huge.vrt");
         const osg::Node* shown = app()->getTerrain();
         const QString title = session->window()->windowTitle();
         const double originLatitude = velmora::terrain::TerrainManager::instance()->getOriginLatitude();
+        // The window answers while the file is read: this timer fires, and the click reaches the dialog.
+        QTimer canceller;
+        int clicks = 0;
+        connect(&canceller, &QTimer::timeout, this, [&] {
+            for (QWidget* window : QApplication::topLevelWidgets())
+                if (auto* progress = qobject_cast<QProgressDialog*>(window); progress && progress->isVisible()) {
+                    QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+                    ++clicks;
+                }
+        });
+        if (cancel)
+            canceller.start(5);
         QString error;
         QVERIFY(!session->openElevationModel(file, error));
-        QVERIFY2(error.count(QFileInfo(file).fileName()) == 1, qPrintable(error)); // named once
+        QCOMPARE(clicks > 0, cancel);
+        QVERIFY2(cancel ? error.isEmpty() : error.count(QFileInfo(file).fileName()) == 1, qPrintable(error)); // named once
         QVERIFY(app()->getTerrain() == shown && session->window()->windowTitle() == title);
         QCOMPARE(velmora::terrain::TerrainManager::instance()->getOriginLatitude(), originLatitude);
     }

@@ -4,7 +4,6 @@
 #include "GridSampling.h"
 #include "NodataFill.h"
 
-#include <cpl_conv.h>
 #include <gdal_priv.h>
 
 #include <algorithm>
@@ -84,21 +83,6 @@ bool placeSampleRow(const DemDataset& dem, const GridSampling& sampling, int j, 
     }
     return dem.pixelsToWgs84(sampling.columns(), longitudes, latitudes);
 }
-
-// While one exists, uncompressed GeoTIFFs this thread opens read their pixels
-// from the mapped file instead of through GDAL's block cache: a thinned read
-// then touches only the pages that hold its samples, not every block whole.
-class MappedTiffReads
-{
-public:
-    MappedTiffReads() { CPLSetThreadLocalConfigOption(option, "YES"); }
-    ~MappedTiffReads() { CPLSetThreadLocalConfigOption(option, nullptr); }
-    MappedTiffReads(const MappedTiffReads&) = delete;
-    MappedTiffReads& operator=(const MappedTiffReads&) = delete;
-
-private:
-    static constexpr const char* option = "GTIFF_VIRTUAL_MEM_IO";
-};
 
 // One reading thread's share of the sampled rows and what it found.
 struct RowShare
@@ -198,7 +182,6 @@ std::optional<DemSamples> readSamples(const QString& path, const DemDataset& dem
     for (std::size_t t = 1; t < shares.size(); ++t)
         readers.emplace_back([&, t] {
             QString openError;
-            const MappedTiffReads mapped;
             if (const std::optional<DemDataset> own = DemDataset::open(path, openError))
                 readShare(*own, shares[t]);
             else
@@ -237,7 +220,6 @@ std::optional<DemSamples> readDemSamples(const QString& path, int maxVerticesPer
                                          const DemProgress& progress)
 {
     try {
-        const MappedTiffReads mapped;
         const std::optional<DemDataset> dem = DemDataset::open(path, error);
         if (!dem)
             return std::nullopt;

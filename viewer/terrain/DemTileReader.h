@@ -41,7 +41,7 @@ class DemTileReader : public osgDB::ReadFileCallback
 {
 public:
     // Cells along a tile's side.
-    static constexpr int tileCells = 128;
+    static constexpr int tileCells = 64;
     // A tile is replaced by its quarters once the eye is nearer than this many times its radius.
     static constexpr float refineDistancePerRadius = 3.0f;
 
