@@ -9,7 +9,10 @@
 // (EPSG 4326) near Mount Rainier, as a tiled Float32 GeoTIFF (BigTIFF where
 // large). Large sides make large files: write them to /tmp.
 //
-//   make_test_dem SIDE FILE     e.g. make_test_dem 4096 /tmp/dem4096.tif
+//   make_test_dem SIDE FILE [--overviews]     e.g. make_test_dem 4096 /tmp/dem4096.tif
+//
+// With --overviews the file also gets averaged overviews, each half the size
+// of the last, down to 256 pixels, as large mosaics usually come.
 
 #include <gdal_priv.h>
 #include <ogr_spatialref.h>
@@ -18,6 +21,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace {
@@ -88,9 +92,10 @@ bool writeHeights(GDALRasterBand& band, int side)
 
 int main(int argc, char** argv)
 {
-    const int side = argc == 3 ? std::atoi(argv[1]) : 0;
+    const bool overviews = argc == 4 && std::string(argv[3]) == "--overviews";
+    const int side = argc == 3 || overviews ? std::atoi(argv[1]) : 0;
     if (side < 2) {
-        std::fputs("usage: make_test_dem SIDE FILE (SIDE >= 2 pixels)\n", stderr);
+        std::fputs("usage: make_test_dem SIDE FILE [--overviews] (SIDE >= 2 pixels)\n", stderr);
         return 2;
     }
     GDALAllRegister();
@@ -110,7 +115,14 @@ int main(int argc, char** argv)
     wgs84.importFromEPSG(4326);
     dataset->SetSpatialRef(&wgs84);
 
-    const bool written = writeHeights(*dataset->GetRasterBand(1), side);
+    bool written = writeHeights(*dataset->GetRasterBand(1), side);
+    // Overviews as large mosaics and cloud-optimised GeoTIFFs carry them: each half the last, down to 256 pixels.
+    std::vector<int> factors;
+    for (int factor = 2; overviews && side / factor >= 256; factor *= 2)
+        factors.push_back(factor);
+    if (written && !factors.empty())
+        written = dataset->BuildOverviews("AVERAGE", int(factors.size()), factors.data(), 0, nullptr, nullptr,
+                                          nullptr) == CE_None;
     GDALClose(GDALDataset::ToHandle(dataset));
     if (!written) {
         std::fprintf(stderr, "make_test_dem: cannot write %s\n", argv[2]);

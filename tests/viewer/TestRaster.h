@@ -37,6 +37,7 @@ struct Raster
     float holeValue = -32768.0f; // declared as the band's nodata value unless it is not finite
     bool rough = false;          // odd columns and rows raised, so a mesh of every other pixel misses them
     double pixelScale = 1.0;     // times the pixel size of geoTransform()
+    bool overviews = false;      // overviews of 2 and 4 times coarser, averaging the pixels they cover
 };
 
 // The nodata value written into holes.
@@ -77,8 +78,11 @@ inline bool writeGeoTiff(const QString& path, const Raster& raster)
         band->SetNoDataValue(raster.holeValue);
     const CPLErr written = band->RasterIO(GF_Write, 0, 0, size.width(), size.height(), values.data(), size.width(),
                                           size.height(), GDT_Float32, 0, 0, nullptr);
+    const int factors[] = {2, 4};
+    const bool summarised = !raster.overviews || dataset->BuildOverviews("AVERAGE", 2, factors, 0, nullptr, nullptr,
+                                                                         nullptr) == CE_None;
     GDALClose(GDALDataset::ToHandle(dataset));
-    return written == CE_None;
+    return written == CE_None && summarised;
 }
 
 } // namespace velmora::testing

@@ -289,20 +289,31 @@ private slots:
     void pyramidReachesEveryPixel_data()
     {
         QTest::addColumn<QPoint>("pixel");
+        QTest::addColumn<bool>("overviews");
         // Odd pixels of the rough raster stand 40 m and 25 m above their neighbours: off the coarse stride.
-        QTest::newRow("an odd pixel") << QPoint(1, 1);
-        QTest::newRow("the far corner") << QPoint(40, 30);
-        QTest::newRow("inside a tile, off every coarser stride") << QPoint(17, 13);
+        QTest::newRow("an odd pixel") << QPoint(1, 1) << false;
+        QTest::newRow("the far corner") << QPoint(40, 30) << false;
+        QTest::newRow("inside a tile, off every coarser stride") << QPoint(17, 13) << false;
+        // The coarsest level comes from the file's overviews; the finest still from its own pixels.
+        QTest::newRow("overviews: in the far corner's cell") << QPoint(38, 29) << true;
+        QTest::newRow("overviews: an odd pixel inside") << QPoint(17, 13) << true;
     }
 
     void pyramidReachesEveryPixel()
     {
         QFETCH(QPoint, pixel);
-        const Raster raster{32610, QSize(41, 31), true, {}, {}, nodataValue, true};
+        QFETCH(bool, overviews);
+        Raster raster{32610, QSize(41, 31), true, {}, {}, nodataValue, true};
+        raster.overviews = overviews;
         QVERIFY(writeGeoTiff(path(), raster));
         QString error;
         const auto terrain = loadDemTerrain(path(), error, 8);
         QVERIFY2(terrain, qPrintable(error));
+        // Far away the coarsest level stands where the DEM is, give or take the relief of the 4 x 4 pixels an
+        // overview pixel summarises (400 m here); read from the wrong overview pixels it strays by kilometres.
+        const double coarsest =
+            surfaceOffsetAtPixel(terrain->node.get(), 32610, pixel.x(), pixel.y(), heightOf(raster, pixel.x(), pixel.y()));
+        QVERIFY2(std::abs(coarsest) < 4 * (100 + 7 + 40 + 25), qPrintable(QString::number(coarsest)));
         loadAllTiles(terrain->node.get());
         const double elevation = heightOf(raster, pixel.x(), pixel.y());
         const double offset = surfaceOffsetAtPixel(terrain->node.get(), 32610, pixel.x(), pixel.y(), elevation);

@@ -19,10 +19,44 @@ namespace velmora::viewer {
 
 namespace {
 
-// Reads the sampled rows [first, last) into elevations (row-major, all the
-// samples' columns; NaN for nodata), one row of the raster's blocks at a
-// time and within it one block at a time, so each block is read from the
-// file once, however wide the raster, and work follows the samples' rows.
+// Where the samples are read from: the raster's own band, or where the file
+// has overviews, the coarsest overview that still has a pixel for every
+// sample, whose pixel under a sample's pixel centre stands for it. Far from
+// the eye an overview's summary of the pixels around is as good, reading it
+// touches a fraction of a large file, and nearer the eye the tiles read the
+// raster's own pixels.
+struct SampleSource
+{
+    SampleSource(const DemDataset& dem, const GridSampling& sampling) : band(dem.band()), sampling(sampling)
+    {
+        for (int k = 0; k < dem.band()->GetOverviewCount(); ++k) {
+            GDALRasterBand* overview = dem.band()->GetOverview(k);
+            if (!overview || overview->GetXSize() < 2 || overview->GetYSize() < 2)
+                continue;
+            const double scaleX = double(overview->GetXSize()) / dem.width();
+            const double scaleY = double(overview->GetYSize()) / dem.height();
+            if (1.0 / scaleX <= sampling.stride() && 1.0 / scaleY <= sampling.stride() && scaleX < columnScale) {
+                band = overview;
+                columnScale = scaleX;
+                rowScale = scaleY;
+            }
+        }
+    }
+
+    // The source pixel column of sample column i, and the pixel row of sample row j.
+    int column(int i) const { return std::min(int((sampling.pixelColumn(i) + 0.5) * columnScale), band->GetXSize() - 1); }
+    int row(int j) const { return std::min(int((sampling.pixelRow(j) + 0.5) * rowScale), band->GetYSize() - 1); }
+
+    GDALRasterBand* band;
+    const GridSampling& sampling;
+    double columnScale = 1.0; // source pixels per raster pixel
+    double rowScale = 1.0;
+};
+
+// Reads the sampled rows [first, last) from their SampleSource into
+// elevations (row-major, all the samples' columns; NaN for nodata), one row
+// of the source's blocks at a time and within it one block at a time, so
+// each block is read from the file once, however wide the raster.
 // rowsRead is told each run of rows [top, bottom) once it is read; returning
 // false stops the read. False when stopped or GDAL fails, with the pixel row
 // that failed in failedRow (else -1).
@@ -31,10 +65,10 @@ bool readSampleRows(const DemDataset& dem, const GridSampling& sampling, int fir
 {
     constexpr int maxRowsPerRun = 16;
     failedRow = -1;
-    GDALRasterBand* band = dem.band();
+    const SampleSource source(dem, sampling);
     int blockWidth = 0;
     int blockHeight = 0;
-    band->GetBlockSize(&blockWidth, &blockHeight);
+    source.band->GetBlockSize(&blockWidth, &blockHeight);
     blockWidth = std::max(blockWidth, 1);
     blockHeight = std::max(blockHeight, 1);
     const int columns = sampling.columns();
@@ -43,25 +77,24 @@ bool readSampleRows(const DemDataset& dem, const GridSampling& sampling, int fir
         // The sampled rows in the same row of blocks as row top, a few at a time so progress is told often.
         int bottom = top + 1;
         while (bottom < last && bottom - top < maxRowsPerRun &&
-               sampling.pixelRow(bottom) / blockHeight == sampling.pixelRow(top) / blockHeight)
+               source.row(bottom) / blockHeight == source.row(top) / blockHeight)
             ++bottom;
         for (int left = 0; left < columns;) {
             int right = left + 1;
-            while (right < columns &&
-                   sampling.pixelColumn(right) / blockWidth == sampling.pixelColumn(left) / blockWidth)
+            while (right < columns && source.column(right) / blockWidth == source.column(left) / blockWidth)
                 ++right;
-            const int x = sampling.pixelColumn(left);
-            const int width = sampling.pixelColumn(right - 1) - x + 1;
+            const int x = source.column(left);
+            const int width = source.column(right - 1) - x + 1;
             segment.resize(static_cast<std::size_t>(width));
             for (int j = top; j < bottom; ++j) {
-                if (band->RasterIO(GF_Read, x, sampling.pixelRow(j), width, 1, segment.data(), width, 1, GDT_Float64,
-                                   0, 0, nullptr) != CE_None) {
+                if (source.band->RasterIO(GF_Read, x, source.row(j), width, 1, segment.data(), width, 1, GDT_Float64,
+                                          0, 0, nullptr) != CE_None) {
                     failedRow = sampling.pixelRow(j);
                     return false;
                 }
                 double* row = elevations + static_cast<std::size_t>(j) * static_cast<std::size_t>(columns);
                 for (int i = left; i < right; ++i) {
-                    const double value = segment[static_cast<std::size_t>(sampling.pixelColumn(i) - x)];
+                    const double value = segment[static_cast<std::size_t>(source.column(i) - x)];
                     row[i] = dem.isNodata(value) ? std::numeric_limits<double>::quiet_NaN() : value;
                 }
             }

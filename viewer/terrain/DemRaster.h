@@ -36,8 +36,10 @@ using DemProgress = std::function<bool(double fraction)>;
 // Reads band 1 of any raster GDAL opens (GeoTIFF, SRTM .hgt, ...), keeping
 // every stride-th pixel so neither side exceeds maxVerticesPerSide samples,
 // and places each kept pixel centre on WGS84 through the raster's own
-// geotransform and spatial reference (see DemDataset). Work and memory follow
-// the samples, not the raster's size.
+// geotransform and spatial reference (see DemDataset). Memory follows the
+// samples, not the raster's size. Thinned, where the file has overviews, a
+// sample's height is that of the coarsest overview with a pixel for every
+// sample, at the sample's pixel centre: a summary of the pixels around it.
 //
 // Elevations are taken as metres above the ellipsoid: a DEM referred to the
 // geoid is therefore off by the local geoid undulation (tens of metres),
