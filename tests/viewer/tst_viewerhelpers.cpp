@@ -102,11 +102,13 @@ void forEachPagedTile(osg::Node* node, Visit visit)
             forEachPagedTile(group->getChild(i), visit);
 }
 
-// Calls visit with the world position and normal of each vertex of the finest tiles below node.
+// Calls visit with the world position and normal of each vertex of the finest tiles below node (of every
+// tile, coarser ones too, unless finestOnly).
 template <typename Visit>
-void forEachFinestVertex(osg::Node* node, Visit visit, const osg::Matrixd& toWorld = osg::Matrixd())
+void forEachFinestVertex(osg::Node* node, Visit visit, bool finestOnly = true,
+                         const osg::Matrixd& toWorld = osg::Matrixd())
 {
-    const bool coarser = dynamic_cast<osg::PagedLOD*>(node) != nullptr;
+    const bool coarser = finestOnly && dynamic_cast<osg::PagedLOD*>(node) != nullptr;
     osg::Matrixd matrix = toWorld;
     if (const osg::MatrixTransform* placed = dynamic_cast<osg::MatrixTransform*>(node))
         matrix = placed->getMatrix() * toWorld;
@@ -120,7 +122,7 @@ void forEachFinestVertex(osg::Node* node, Visit visit, const osg::Matrixd& toWor
     if (osg::Group* group = node->asGroup())
         // A PagedLOD's first child is its coarse mesh: only what it pages in is finer.
         for (unsigned i = coarser ? 1 : 0; i < group->getNumChildren(); ++i)
-            forEachFinestVertex(group->getChild(i), visit, matrix);
+            forEachFinestVertex(group->getChild(i), visit, finestOnly, matrix);
 }
 
 } // namespace
@@ -375,6 +377,38 @@ private slots:
         });
         QVERIFY(shared > 0);
         QCOMPARE(unlike, 0);
+    }
+
+    // Curtains hang below the edges tiles share, to hide the gaps between levels; where such an edge meets
+    // the DEM's own outer edge, nothing may hang below that edge (it showed as a row of ticks under the DEM).
+    void nothingHangsBelowTheOuterEdge()
+    {
+        const Raster raster{32610, QSize(41, 31), true, {}, {}, nodataValue, true};
+        QVERIFY(writeGeoTiff(path(), raster));
+        QString error;
+        const auto terrain = loadDemTerrain(path(), error, 8);
+        QVERIFY2(terrain, qPrintable(error));
+        loadAllTiles(terrain->node.get());
+        std::vector<osg::Vec3d> edge; // the last row's pixel centres, where the terrain ends
+        for (int column = 0; column < raster.size.width(); ++column) {
+            const auto [latitude, longitude] = pixelLatLon(32610, column, raster.size.height() - 1);
+            gmtl::Vec<double, 3> local;
+            TerrainManager::instance()->convertGdcToTerrainLocal(
+                gmtl::Vec<double, 3>(latitude, longitude, heightOf(raster, column, raster.size.height() - 1)), local);
+            edge.emplace_back(local[0], local[1], local[2]);
+        }
+        int below = 0;
+        forEachFinestVertex(
+            terrain->node.get(),
+            [&](const osg::Vec3d& position, const osg::Vec3&) {
+                for (const osg::Vec3d& e : edge)
+                    below += std::hypot(position.x() - e.x(), position.y() - e.y()) < 0.01 &&
+                                     position.z() < e.z() - metreTolerance
+                                 ? 1
+                                 : 0;
+            },
+            false);
+        QCOMPARE(below, 0);
     }
 
     void demRefusals_data()

@@ -70,13 +70,22 @@ osg::ref_ptr<osg::DrawElementsUInt> buildTriangles(const TerrainGrid& grid, floa
     return triangles;
 }
 
-// Hangs a curtain of depth metres below the vertices along one edge, in order.
-void appendSkirt(const std::vector<unsigned>& edge, float depth, osg::Vec3Array& vertices, osg::Vec3Array& normals,
-                 osg::Vec4Array& colors, osg::DrawElementsUInt& triangles)
+// Hangs a curtain of depth metres below the vertices along one edge, in
+// order. An open end lies on the terrain's own outer edge, which no curtain
+// follows and under which one looks from outside: towards it the curtain
+// rises over taperCells cells to nothing, as the gap it hides does (both
+// tiles share the vertex on the outer edge), so little of it shows there.
+void appendSkirt(const std::vector<unsigned>& edge, float depth, bool openStart, bool openEnd,
+                 osg::Vec3Array& vertices, osg::Vec3Array& normals, osg::Vec4Array& colors,
+                 osg::DrawElementsUInt& triangles)
 {
+    constexpr float taperCells = 8.0f;
     const auto first = static_cast<unsigned>(vertices.size());
-    for (unsigned index : edge) {
-        vertices.push_back(vertices[index] - osg::Vec3(0.0f, 0.0f, depth));
+    const auto last = edge.size() - 1;
+    for (std::size_t k = 0; k < edge.size(); ++k) {
+        const unsigned index = edge[k];
+        const float cells = std::min(openStart ? float(k) : taperCells, openEnd ? float(last - k) : taperCells);
+        vertices.push_back(vertices[index] - osg::Vec3(0.0f, 0.0f, depth * std::min(cells / taperCells, 1.0f)));
         normals.push_back(normals[index]);
         colors.push_back(colors[index]);
     }
@@ -100,13 +109,17 @@ void appendSkirts(const TerrainGrid& grid, const Skirts& skirts, osg::Vec3Array&
     if (skirts.depth <= 0.0f)
         return;
     if (skirts.firstRow)
-        appendSkirt(edge(0, 1, columns), skirts.depth, vertices, normals, colors, triangles);
+        appendSkirt(edge(0, 1, columns), skirts.depth, !skirts.firstColumn, !skirts.lastColumn, vertices, normals,
+                    colors, triangles);
     if (skirts.lastRow)
-        appendSkirt(edge((rows - 1) * columns, 1, columns), skirts.depth, vertices, normals, colors, triangles);
+        appendSkirt(edge((rows - 1) * columns, 1, columns), skirts.depth, !skirts.firstColumn, !skirts.lastColumn,
+                    vertices, normals, colors, triangles);
     if (skirts.firstColumn)
-        appendSkirt(edge(0, columns, rows), skirts.depth, vertices, normals, colors, triangles);
+        appendSkirt(edge(0, columns, rows), skirts.depth, !skirts.firstRow, !skirts.lastRow, vertices, normals, colors,
+                    triangles);
     if (skirts.lastColumn)
-        appendSkirt(edge(columns - 1, columns, rows), skirts.depth, vertices, normals, colors, triangles);
+        appendSkirt(edge(columns - 1, columns, rows), skirts.depth, !skirts.firstRow, !skirts.lastRow, vertices,
+                    normals, colors, triangles);
 }
 
 } // namespace

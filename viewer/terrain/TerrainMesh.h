@@ -40,7 +40,8 @@ std::vector<osg::Vec3> computeTerrainNormals(const TerrainGrid& grid);
 //
 // Curtains hung below some edges of a tile, so the gap to a neighbouring
 // tile drawn at another level of detail shows no sky. None on an edge of the
-// whole terrain: there a curtain would be ground that is not there.
+// whole terrain, and a curtain that meets one tapers to nothing there: below
+// that edge a curtain would be ground that is not there.
 struct Skirts
 {
     float depth = 0.0f; // metres; 0: none
