@@ -103,7 +103,7 @@ void forEachPagedTile(osg::Node* node, Visit visit)
 }
 
 // Calls visit with the world position and normal of each vertex of the finest tiles below node (of every
-// tile, coarser ones too, unless finestOnly).
+// tile, coarser ones too, unless finestOnly), and the tile's mesh.
 template <typename Visit>
 void forEachFinestVertex(osg::Node* node, Visit visit, bool finestOnly = true,
                          const osg::Matrixd& toWorld = osg::Matrixd())
@@ -117,7 +117,7 @@ void forEachFinestVertex(osg::Node* node, Visit visit, bool finestOnly = true,
         const auto* vertices = static_cast<const osg::Vec3Array*>(geometry->getVertexArray());
         const auto* normals = static_cast<const osg::Vec3Array*>(geometry->getNormalArray());
         for (std::size_t k = 0; k < vertices->size(); ++k)
-            visit(osg::Vec3d((*vertices)[k]) * matrix, (*normals)[k]);
+            visit(osg::Vec3d((*vertices)[k]) * matrix, (*normals)[k], geode);
     }
     if (osg::Group* group = node->asGroup())
         // A PagedLOD's first child is its coarse mesh: only what it pages in is finer.
@@ -349,6 +349,20 @@ private slots:
         const double finest = surfaceOffsetAtPixel(terrain->node.get(), 32610, pixel.x(), pixel.y(), 0.0);
         // The probe passes a centimetre beside the vertex, where the filled hole slopes by metres a metre.
         QVERIFY2(std::abs(finest - coarsest) < 1.0, qPrintable(QString::number(finest - coarsest)));
+        // Tiles side by side meet, inside the hole too: where two share a place, the top of each (above its
+        // curtain) is at one height there.
+        std::map<std::pair<long, long>, std::map<const osg::Geode*, double>> tops; // by x, y in millimetres
+        forEachFinestVertex(terrain->node.get(), [&](const osg::Vec3d& position, const osg::Vec3&, const osg::Geode* tile) {
+            double& top = tops[{std::lround(position.x() * 1e3), std::lround(position.y() * 1e3)}]
+                              .try_emplace(tile, position.z())
+                              .first->second;
+            top = std::max(top, position.z());
+        });
+        int steps = 0;
+        for (const auto& [place, byTile] : tops)
+            for (const auto& [tile, z] : byTile)
+                steps += std::abs(z - byTile.begin()->second) > metreTolerance ? 1 : 0;
+        QCOMPARE(steps, 0);
         int unanswered = 0;
         forEachPagedTile(terrain->node.get(), [&](const osg::PagedLOD& tile) {
             unanswered += tile.getNumChildren() < tile.getNumFileNames() ? 1 : 0;
@@ -368,7 +382,7 @@ private slots:
         std::map<std::array<long, 3>, osg::Vec3> normalAt; // by position in millimetres
         int shared = 0;
         int unlike = 0;
-        forEachFinestVertex(terrain->node.get(), [&](const osg::Vec3d& position, const osg::Vec3& normal) {
+        forEachFinestVertex(terrain->node.get(), [&](const osg::Vec3d& position, const osg::Vec3& normal, auto) {
             const std::array<long, 3> key{std::lround(position.x() * 1e3), std::lround(position.y() * 1e3),
                                           std::lround(position.z() * 1e3)};
             const auto [it, added] = normalAt.emplace(key, normal);
@@ -400,7 +414,7 @@ private slots:
         int below = 0;
         forEachFinestVertex(
             terrain->node.get(),
-            [&](const osg::Vec3d& position, const osg::Vec3&) {
+            [&](const osg::Vec3d& position, const osg::Vec3&, auto) {
                 for (const osg::Vec3d& e : edge)
                     below += std::hypot(position.x() - e.x(), position.y() - e.y()) < 0.01 &&
                                      position.z() < e.z() - metreTolerance

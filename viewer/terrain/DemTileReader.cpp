@@ -13,9 +13,11 @@
 #include <osgDB/Options>
 
 #include <algorithm>
+#include <array>
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <limits>
 #include <new>
 
@@ -60,6 +62,62 @@ std::vector<int> withBorder(std::vector<int> positions, int stride, int size, in
     if (after)
         positions.push_back(positions.back() + stride);
     return positions;
+}
+
+// Fills the nodata samples on the edges of a tile's window (rows top and
+// bottom, columns left and right of its bordered grid, columns wide) from
+// what every tile sharing an edge sees alike, so tiles side by side meet
+// inside a hole: a corner takes the mean of its valid neighbours (each tile
+// around it has them all); a run of at most maxGap samples along an edge
+// between two such heights runs straight between them; the rest take
+// coarse(column, row), the coarsest level's filled height there.
+void fillWindowEdges(std::vector<double>& heights, int columns, int rows, int left, int top, int right, int bottom,
+                     const std::function<double(int column, int row)>& coarse)
+{
+    constexpr int maxGap = 8;
+    const auto index = [&](int c, int r) { return std::size_t(r) * std::size_t(columns) + std::size_t(c); };
+    // Heights from the DEM itself (valid, or a corner's mean of valid neighbours), as opposed to filled ones.
+    std::vector<bool> fromData(heights.size());
+    for (std::size_t k = 0; k < heights.size(); ++k)
+        fromData[k] = !std::isnan(heights[k]);
+    std::vector<std::array<double, 3>> corners; // column, row, height
+    for (const int r : {top, bottom})
+        for (const int c : {left, right}) {
+            if (fromData[index(c, r)])
+                continue;
+            double sum = 0.0;
+            int valid = 0;
+            for (int rr = std::max(r - 1, 0); rr <= std::min(r + 1, rows - 1); ++rr)
+                for (int cc = std::max(c - 1, 0); cc <= std::min(c + 1, columns - 1); ++cc)
+                    if (fromData[index(cc, rr)]) {
+                        sum += heights[index(cc, rr)];
+                        ++valid;
+                    }
+            corners.push_back({double(c), double(r), valid > 0 ? sum / valid : std::nan("")});
+        }
+    for (const auto& [c, r, height] : corners) {
+        const std::size_t k = index(int(c), int(r));
+        fromData[k] = !std::isnan(height);
+        heights[k] = fromData[k] ? height : coarse(int(c), int(r));
+    }
+    const auto fillEdge = [&](bool alongRow, int fixed, int first, int last) {
+        const auto at = [&](int k) { return alongRow ? index(k, fixed) : index(fixed, k); };
+        int known = first; // the corners are known by now
+        for (int k = first + 1; k <= last; ++k) {
+            if (std::isnan(heights[at(k)]))
+                continue;
+            const bool straight = k - known - 1 <= maxGap && fromData[at(known)] && fromData[at(k)];
+            for (int m = known + 1; m < k; ++m)
+                heights[at(m)] = straight ? heights[at(known)] + (heights[at(k)] - heights[at(known)]) *
+                                                                    double(m - known) / double(k - known)
+                                          : (alongRow ? coarse(m, fixed) : coarse(fixed, m));
+            known = k;
+        }
+    };
+    fillEdge(true, top, left, right);
+    fillEdge(true, bottom, left, right);
+    fillEdge(false, left, top, bottom);
+    fillEdge(false, right, top, bottom);
 }
 
 // Splits [first, last] in two at a multiple of stride from first, or keeps it whole when too short.
@@ -199,11 +257,19 @@ std::optional<osg::ref_ptr<osg::Node>> DemTileReader::readTile(const Window& win
     giveBack(std::move(dem));
     if (!read)
         return std::nullopt;
-    // A tile of nodata alone has nothing of its own to fill from: it takes the coarsest level's filled heights.
-    if (fillNodata(elevations, int(xs.size()), int(ys.size())) < 0)
-        for (std::size_t j = 0, k = 0; j < ys.size(); ++j)
-            for (std::size_t i = 0; i < xs.size(); ++i, ++k)
-                elevations[k] = coarseAt(coarse.elevations, xs[i], ys[j]);
+    const int columns = int(xs.size());
+    const int rows = int(ys.size());
+    const auto coarseHeight = [&](int c, int r) { return coarseAt(coarse.elevations, xs[std::size_t(c)], ys[std::size_t(r)]); };
+    if (std::all_of(elevations.begin(), elevations.end(), [](double h) { return std::isnan(h); })) {
+        // A tile of nodata alone has nothing of its own to fill from: it takes the coarsest level's filled heights.
+        for (int r = 0, k = 0; r < rows; ++r)
+            for (int c = 0; c < columns; ++c, ++k)
+                elevations[std::size_t(k)] = coarseHeight(c, r);
+    } else {
+        fillWindowEdges(elevations, columns, rows, border.left, border.top, columns - 1 - border.right,
+                        rows - 1 - border.bottom, coarseHeight);
+        fillNodata(elevations, columns, rows);
+    }
     return tileMesh(latitudes, longitudes, std::move(elevations), int(xs.size()), int(ys.size()), border, skirts);
 }
 

@@ -34,7 +34,8 @@ class DemDataset;
 //
 // A tile never leaves a hole: where every pixel of a finer tile is nodata,
 // its heights are the coarsest level's (whose nodata was filled from around
-// the hole); where the file can no longer be read, the tile is the coarsest
+// the hole); nodata on a tile's edges is filled from what the tiles sharing
+// the edge all see, so they meet; where the file can no longer be read, the tile is the coarsest
 // level's surface through the tile's pixels and is not refined further, so
 // the pager does not ask for it again and again.
 class DemTileReader : public osgDB::ReadFileCallback
