@@ -313,12 +313,11 @@ private slots:
         QVERIFY2(terrain, qPrintable(error));
         // Far away the coarsest level stands where the DEM is, give or take the relief of the 4 x 4 pixels an
         // overview pixel summarises (400 m here); read from the wrong overview pixels it strays by kilometres.
-        const double coarsest =
-            surfaceOffsetAtPixel(terrain->node.get(), 32610, pixel.x(), pixel.y(), heightOf(raster, pixel.x(), pixel.y()));
+        const double height = heightOf(raster, pixel.x(), pixel.y());
+        const double coarsest = surfaceOffsetAtPixel(terrain->node.get(), 32610, pixel.x(), pixel.y(), height);
         QVERIFY2(std::abs(coarsest) < 4 * (100 + 7 + 40 + 25), qPrintable(QString::number(coarsest)));
         loadAllTiles(terrain->node.get());
-        const double elevation = heightOf(raster, pixel.x(), pixel.y());
-        const double offset = surfaceOffsetAtPixel(terrain->node.get(), 32610, pixel.x(), pixel.y(), elevation);
+        const double offset = surfaceOffsetAtPixel(terrain->node.get(), 32610, pixel.x(), pixel.y(), height);
         QVERIFY2(std::abs(offset) < metreTolerance, qPrintable(QString::number(offset)));
     }
 
@@ -343,7 +342,8 @@ private slots:
         const QPoint pixel(18, 12);
         const double coarsest = surfaceOffsetAtPixel(terrain->node.get(), 32610, pixel.x(), pixel.y(), 0.0);
         QVERIFY(std::isfinite(coarsest));
-        if (QTest::currentDataTag() == QByteArray("the file gone after opening"))
+        QFETCH(bool, fileGone);
+        if (fileGone)
             QVERIFY(QFile::remove(path()));
         loadAllTiles(terrain->node.get());
         const double finest = surfaceOffsetAtPixel(terrain->node.get(), 32610, pixel.x(), pixel.y(), 0.0);
@@ -352,12 +352,13 @@ private slots:
         // Tiles side by side meet, inside the hole too: where two share a place, the top of each (above its
         // curtain) is at one height there.
         std::map<std::pair<long, long>, std::map<const osg::Geode*, double>> tops; // by x, y in millimetres
-        forEachFinestVertex(terrain->node.get(), [&](const osg::Vec3d& position, const osg::Vec3&, const osg::Geode* tile) {
+        const auto highest = [&](const osg::Vec3d& position, const osg::Vec3&, const osg::Geode* tile) {
             double& top = tops[{std::lround(position.x() * 1e3), std::lround(position.y() * 1e3)}]
                               .try_emplace(tile, position.z())
                               .first->second;
             top = std::max(top, position.z());
-        });
+        };
+        forEachFinestVertex(terrain->node.get(), highest);
         int steps = 0;
         for (const auto& [place, byTile] : tops)
             for (const auto& [tile, z] : byTile)

@@ -587,7 +587,8 @@ private slots:
         QString error;
         QVERIFY(!session->openElevationModel(file, error));
         QCOMPARE(clicks > 0, cancel);
-        QVERIFY2(cancel ? error.isEmpty() : error.count(QFileInfo(file).fileName()) == 1, qPrintable(error)); // named once
+        // Named once in a refusal.
+        QVERIFY2(cancel ? error.isEmpty() : error.count(QFileInfo(file).fileName()) == 1, qPrintable(error));
         QVERIFY(app()->getTerrain() == shown && session->window()->windowTitle() == title);
         QCOMPARE(velmora::terrain::TerrainManager::instance()->getOriginLatitude(), originLatitude);
     }

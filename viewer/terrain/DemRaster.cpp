@@ -44,7 +44,10 @@ struct SampleSource
     }
 
     // The source pixel column of sample column i, and the pixel row of sample row j.
-    int column(int i) const { return std::min(int((sampling.pixelColumn(i) + 0.5) * columnScale), band->GetXSize() - 1); }
+    int column(int i) const
+    {
+        return std::min(int((sampling.pixelColumn(i) + 0.5) * columnScale), band->GetXSize() - 1);
+    }
     int row(int j) const { return std::min(int((sampling.pixelRow(j) + 0.5) * rowScale), band->GetYSize() - 1); }
 
     GDALRasterBand* band;
@@ -180,7 +183,7 @@ std::optional<DemSamples> readSamples(const QString& path, const DemDataset& dem
         try {
             const auto placeRows = [&](int top, int bottom) {
                 for (int j = top; j < bottom; ++j) {
-                    const std::size_t rowStart = static_cast<std::size_t>(j) * static_cast<std::size_t>(samples.columns);
+                    const std::size_t rowStart = std::size_t(j) * std::size_t(samples.columns);
                     double* longitudes = samples.longitudes.data() + rowStart;
                     if (!placeSampleRow(dataset, sampling, j, samples.latitudes.data() + rowStart, longitudes)) {
                         fail(share, QStringLiteral("Some pixels of %1 lie outside the Earth: beyond the poles, or "

@@ -259,7 +259,9 @@ std::optional<osg::ref_ptr<osg::Node>> DemTileReader::readTile(const Window& win
         return std::nullopt;
     const int columns = int(xs.size());
     const int rows = int(ys.size());
-    const auto coarseHeight = [&](int c, int r) { return coarseAt(coarse.elevations, xs[std::size_t(c)], ys[std::size_t(r)]); };
+    const auto coarseHeight = [&](int c, int r) {
+        return coarseAt(coarse.elevations, xs[std::size_t(c)], ys[std::size_t(r)]);
+    };
     if (std::all_of(elevations.begin(), elevations.end(), [](double h) { return std::isnan(h); })) {
         // A tile of nodata alone has nothing of its own to fill from: it takes the coarsest level's filled heights.
         for (int r = 0, k = 0; r < rows; ++r)
