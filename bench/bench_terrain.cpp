@@ -95,6 +95,13 @@ struct Session
     ViewerApplication* app() const { return session.application(); }
     velmora::viewer::SceneView* view() const { return session.window()->sceneView(); }
     bool loading() const { return app()->getViewer()->getDatabasePager()->getRequestsInProgress(); }
+    // Moves the camera forward metres, level, and draws a frame.
+    void flyFrame(double metres) const
+    {
+        app()->moveLevel(metres, 0.0);
+        QApplication::processEvents();
+        view()->renderFrame();
+    }
     // Frames until no tile is loading, at most limit milliseconds.
     void renderUntilLoaded(int limit) const
     {
@@ -139,9 +146,7 @@ void reportFlight(const Session& s, int seconds)
     for (int k = 0; flight.elapsed() < seconds * 1000; ++k) {
         QElapsedTimer frame;
         frame.start();
-        s.app()->moveLevel((k / 50) % 2 == 0 ? 200.0 : -200.0, 0.0);
-        QApplication::processEvents();
-        s.view()->renderFrame();
+        s.flyFrame((k / 50) % 2 == 0 ? 200.0 : -200.0);
         frameTimes.push_back(double(frame.nsecsElapsed()) / 1e6);
     }
     std::sort(frameTimes.begin(), frameTimes.end());
@@ -158,11 +163,8 @@ void reportFlight(const Session& s, int seconds)
 void reportCrossing(const Session& s, double metres)
 {
     constexpr int frames = 300;
-    for (int k = 0; k < frames; ++k) {
-        s.app()->moveLevel(metres / frames, 0.0);
-        QApplication::processEvents();
-        s.view()->renderFrame();
-    }
+    for (int k = 0; k < frames; ++k)
+        s.flyFrame(metres / frames);
     std::printf("crossing: %.0f km in %d frames; %.1f MiB after\n", metres / 1000.0, frames, residentMiB());
 }
 

@@ -13,7 +13,6 @@
 #include <osgDB/Options>
 
 #include <algorithm>
-#include <array>
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
@@ -80,7 +79,14 @@ void fillWindowEdges(std::vector<double>& heights, int columns, int rows, int le
     std::vector<bool> fromData(heights.size());
     for (std::size_t k = 0; k < heights.size(); ++k)
         fromData[k] = !std::isnan(heights[k]);
-    std::vector<std::array<double, 3>> corners; // column, row, height
+    // All four corners from the data as read, before any of them is filled.
+    struct Corner
+    {
+        std::size_t index;
+        double height;
+        bool fromData;
+    };
+    std::vector<Corner> corners;
     for (const int r : {top, bottom})
         for (const int c : {left, right}) {
             if (fromData[index(c, r)])
@@ -93,12 +99,11 @@ void fillWindowEdges(std::vector<double>& heights, int columns, int rows, int le
                         sum += heights[index(cc, rr)];
                         ++valid;
                     }
-            corners.push_back({double(c), double(r), valid > 0 ? sum / valid : std::nan("")});
+            corners.push_back({index(c, r), valid > 0 ? sum / valid : coarse(c, r), valid > 0});
         }
-    for (const auto& [c, r, height] : corners) {
-        const std::size_t k = index(int(c), int(r));
-        fromData[k] = !std::isnan(height);
-        heights[k] = fromData[k] ? height : coarse(int(c), int(r));
+    for (const Corner& corner : corners) {
+        heights[corner.index] = corner.height;
+        fromData[corner.index] = corner.fromData;
     }
     const auto fillEdge = [&](bool alongRow, int fixed, int first, int last) {
         const auto at = [&](int k) { return alongRow ? index(k, fixed) : index(fixed, k); };
@@ -175,11 +180,10 @@ osg::ref_ptr<osg::Node> DemTileReader::buildPyramid(const QString& path, const D
             const Window window{samples.pixelColumn(left), samples.pixelRow(top), samples.pixelColumn(right),
                                 samples.pixelRow(bottom), samples.stride};
             osg::ref_ptr<osg::Node> mesh = reader->tileMesh(
-                latitudes, longitudes, std::move(elevations), right - left + 1 + border.left + border.right,
+                latitudes, longitudes, elevations, right - left + 1 + border.left + border.right,
                 bottom - top + 1 + border.top + border.bottom, border,
                 innerEdges(window, samples.rasterColumns, samples.rasterRows));
-            if (mesh)
-                root->addChild(pagedTile(window, mesh.get(), options.get()));
+            root->addChild(pagedTile(window, mesh.get(), options.get()));
         }
     }
     return root;
@@ -272,7 +276,7 @@ std::optional<osg::ref_ptr<osg::Node>> DemTileReader::readTile(const Window& win
                         rows - 1 - border.bottom, coarseHeight);
         fillNodata(elevations, columns, rows);
     }
-    return tileMesh(latitudes, longitudes, std::move(elevations), int(xs.size()), int(ys.size()), border, skirts);
+    return tileMesh(latitudes, longitudes, elevations, int(xs.size()), int(ys.size()), border, skirts);
 }
 
 osg::ref_ptr<osg::Node> DemTileReader::coarseTile(const Window& window) const
@@ -289,7 +293,7 @@ osg::ref_ptr<osg::Node> DemTileReader::coarseTile(const Window& window) const
             longitudes.push_back(coarseAt(coarse.longitudes, x, y, 360.0));
             elevations.push_back(coarseAt(coarse.elevations, x, y));
         }
-    return tileMesh(latitudes, longitudes, std::move(elevations), int(xs.size()), int(ys.size()), border,
+    return tileMesh(latitudes, longitudes, elevations, int(xs.size()), int(ys.size()), border,
                     innerEdges(window, coarse.rasterColumns, coarse.rasterRows));
 }
 
@@ -310,12 +314,10 @@ double DemTileReader::coarseAt(const std::vector<double>& values, int column, in
 }
 
 osg::ref_ptr<osg::Node> DemTileReader::tileMesh(const std::vector<double>& latitudes,
-                                                const std::vector<double>& longitudes, std::vector<double> elevations,
-                                                int columns, int rows, const Border& border, Skirts skirts) const
+                                                const std::vector<double>& longitudes,
+                                                const std::vector<double>& elevations, int columns, int rows,
+                                                const Border& border, Skirts skirts) const
 {
-    // Tiles come with filled heights; should none be valid all the same, no tile beats NaN vertices.
-    if (fillNodata(elevations, columns, rows) < 0)
-        return new osg::Group;
     std::vector<osg::Vec3d> positions(elevations.size());
     osg::Vec3d centre;
     for (std::size_t k = 0; k < elevations.size(); ++k) {

@@ -76,11 +76,12 @@ private:
         int left = 0, top = 0, right = 0, bottom = 0;
     };
 
-    // A tile's mesh from columns x rows samples (border included), placed by a
-    // transform to its centre so floats keep millimetres far from the origin.
+    // A tile's mesh from columns x rows samples (border included, nodata
+    // already filled), placed by a transform to its centre so floats keep
+    // millimetres far from the origin.
     osg::ref_ptr<osg::Node> tileMesh(const std::vector<double>& latitudes, const std::vector<double>& longitudes,
-                                     std::vector<double> elevations, int columns, int rows, const Border& border,
-                                     Skirts skirts) const;
+                                     const std::vector<double>& elevations, int columns, int rows,
+                                     const Border& border, Skirts skirts) const;
     // The tile for window read from the file, or std::nullopt when the file cannot be read.
     std::optional<osg::ref_ptr<osg::Node>> readTile(const Window& window);
     // The tile for window on the coarsest level's surface, for a file that can no longer be read.

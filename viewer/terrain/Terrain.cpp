@@ -139,16 +139,14 @@ std::optional<Terrain> buildDemMesh(const QString& path, QString& error, const D
         grid.positions.emplace_back(x, y, z);
     }
 
+    for (const osg::Vec3& p : grid.positions)
+        terrain.bounds.expandBy(p);
     // Thinned, the samples are only the coarsest level: nearer the eye the raster's own pixels are drawn.
     if (samples->stride > 1) {
         const auto [lowest, highest] = std::minmax_element(samples->elevations.begin(), samples->elevations.end());
         terrain.node = DemTileReader::buildPyramid(path, *samples, frame, *lowest, *highest);
-        for (const osg::Vec3& p : grid.positions)
-            terrain.bounds.expandBy(p);
     } else {
-        const Terrain meshed = makeTerrain(grid);
-        terrain.bounds = meshed.bounds;
-        terrain.node = meshed.node;
+        terrain.node = makeTerrain(grid).node;
     }
     terrain.description = QStringLiteral("DEM: %1").arg(QFileInfo(path).fileName());
     // Far away a large DEM is drawn thinned; saying its size tells the user near views show every pixel.
