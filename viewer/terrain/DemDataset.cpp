@@ -9,6 +9,7 @@
 #include <ogr_spatialref.h>
 
 #include <cmath>
+#include <limits>
 #include <mutex>
 
 namespace velmora::viewer {
@@ -131,10 +132,10 @@ GDALRasterBand* DemDataset::band() const
     return handles->dataset->GetRasterBand(1);
 }
 
-bool DemDataset::isNodata(double value) const
+double DemDataset::elevationOf(double value) const
 {
     // An infinity is no height: taken as one, it throws the mesh and every named height to infinity.
-    return !std::isfinite(value) || (hasNodata && value == nodata);
+    return !std::isfinite(value) || (hasNodata && value == nodata) ? std::numeric_limits<double>::quiet_NaN() : value;
 }
 
 bool DemDataset::pixelsToWgs84(int count, double* x, double* y) const

@@ -37,9 +37,9 @@ public:
     int height() const { return rows; }
     QString fileName() const { return name; }
     GDALRasterBand* band() const;
-    // Whether value (as read from band 1) stands for no elevation: the band's
-    // nodata value, NaN or an infinity.
-    bool isNodata(double value) const;
+    // value (as read from band 1) as a height in metres, or NaN where it
+    // stands for none: the band's nodata value, NaN or an infinity.
+    double elevationOf(double value) const;
 
     // Turns count pixel positions (column, row; pixel centres at + 0.5) into
     // longitudes (x, degrees) and latitudes (y, degrees) in place. False when

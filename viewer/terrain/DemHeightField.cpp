@@ -78,7 +78,7 @@ double DemHeightField::pixel(int column, int row) const
     const std::vector<float>& heights = tile({column / tileSide, row / tileSide});
     const double value =
         heights[static_cast<std::size_t>(row % tileSide) * tileSide + static_cast<std::size_t>(column % tileSide)];
-    return dem.isNodata(value) ? nan : value;
+    return dem.elevationOf(value);
 }
 
 double DemHeightField::heightAt(double latitude, double longitude) const

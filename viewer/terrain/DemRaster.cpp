@@ -96,10 +96,8 @@ bool readSampleRows(const DemDataset& dem, const GridSampling& sampling, int fir
                     return false;
                 }
                 double* row = elevations + static_cast<std::size_t>(j) * static_cast<std::size_t>(columns);
-                for (int i = left; i < right; ++i) {
-                    const double value = segment[static_cast<std::size_t>(source.column(i) - x)];
-                    row[i] = dem.isNodata(value) ? std::numeric_limits<double>::quiet_NaN() : value;
-                }
+                for (int i = left; i < right; ++i)
+                    row[i] = dem.elevationOf(segment[static_cast<std::size_t>(source.column(i) - x)]);
             }
             left = right;
         }

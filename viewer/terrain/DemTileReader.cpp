@@ -17,7 +17,6 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
-#include <limits>
 #include <new>
 
 namespace velmora::viewer {
@@ -248,8 +247,7 @@ std::optional<osg::ref_ptr<osg::Node>> DemTileReader::readTile(const Window& win
         read = dem->band()->RasterIO(GF_Read, xs.front(), ys[j], width, 1, row.data(), width, 1, GDT_Float64, 0, 0,
                                      nullptr) == CE_None;
         for (std::size_t i = 0; i < xs.size(); ++i) {
-            const double value = row[static_cast<std::size_t>(xs[i] - xs.front())];
-            elevations.push_back(dem->isNodata(value) ? std::numeric_limits<double>::quiet_NaN() : value);
+            elevations.push_back(dem->elevationOf(row[static_cast<std::size_t>(xs[i] - xs.front())]));
             xRow[i] = xs[i] + 0.5;
             yRow[i] = ys[j] + 0.5;
         }
